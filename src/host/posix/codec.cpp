@@ -1,0 +1,220 @@
+// The ANSI code page of the POSIX layer: UTF-8, made lossless. Every byte
+// string converts to UTF-16 and back unchanged, so any file name survives the
+// round trip through wide text.
+#include <climits>
+#include <cstring>
+
+#include "host/posix/internal.h"
+
+namespace posix_layer {
+namespace {
+
+constexpr char16_t escape_base = 0xDC00;
+
+// Length of the well-formed UTF-8 sequence at p (at most n bytes), and its
+// code point; 0 when the bytes there do not form one.
+std::size_t utf8_sequence(const unsigned char* p, std::size_t n, char32_t& cp) {
+    const unsigned char b = p[0];
+    if (b < 0x80) {
+        cp = b;
+        return 1;
+    }
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+        len = 2;
+        cp = b & 0x1F;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        len = 3;
+        cp = b & 0x0F;
+        if (b == 0xE0) lo = 0xA0;       // no overlong forms
+        if (b == 0xED) hi = 0x9F;       // no encoded surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        len = 4;
+        cp = b & 0x07;
+        if (b == 0xF0) lo = 0x90;       // no overlong forms
+        if (b == 0xF4) hi = 0x8F;       // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (n < len) return 0;
+    for (std::size_t i = 1; i < len; ++i) {
+        const unsigned char c = p[i];
+        if (c < lo || c > hi) return 0;
+        lo = 0x80;
+        hi = 0xBF;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    return len;
+}
+
+// Walks the bytes and hands each resulting UTF-16 unit to out.
+template <class Out>
+void decode(const char* bytes, std::size_t count, Out out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes);
+    std::size_t i = 0;
+    while (i < count) {
+        char32_t cp;
+        const std::size_t len = utf8_sequence(p + i, count - i, cp);
+        if (len == 0) {
+            out(static_cast<char16_t>(escape_base + p[i]));
+            ++i;
+        } else if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+            i += len;
+        } else {
+            out(static_cast<char16_t>(cp));
+            i += len;
+        }
+    }
+}
+
+// Walks the units and hands each resulting byte to out.
+template <class Out>
+void encode(const char16_t* units, std::size_t count, Out out) {
+    for (std::size_t i = 0; i < count; ++i) {
+        char32_t cp = units[i];
+        if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            out(static_cast<char>(cp - escape_base));
+            continue;
+        }
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < count && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            out('?');
+            continue;
+        }
+        if (cp < 0x80) {
+            out(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out(static_cast<char>(0xC0 | (cp >> 6)));
+            out(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out(static_cast<char>(0xE0 | (cp >> 12)));
+            out(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out(static_cast<char>(0xF0 | (cp >> 18)));
+            out(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+}
+
+}  // namespace
+
+std::u16string decode_bytes(const char* bytes, std::size_t count) {
+    std::u16string units;
+    units.reserve(count);
+    decode(bytes, count, [&](char16_t u) { units.push_back(u); });
+    return units;
+}
+
+std::string encode_units(const char16_t* units, std::size_t count) {
+    std::string bytes;
+    bytes.reserve(count);
+    encode(units, count, [&](char b) { bytes.push_back(b); });
+    return bytes;
+}
+
+char16_t lower_unit(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return static_cast<char16_t>(c + 32);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+    return c;
+}
+
+char16_t upper_unit(char16_t c) {
+    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F))
+        return static_cast<char16_t>(c - 32);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+    return c;
+}
+
+}  // namespace posix_layer
+
+using posix_layer::escape_base;
+
+// Both conversions follow the Windows contract: a count of -1 means "up to and
+// including the NUL", a capacity of 0 asks for the size, a short buffer fails
+// with ERROR_INSUFFICIENT_BUFFER, and nothing is terminated unless the input
+// holds the terminator.
+int MultiByteToWideChar(UINT, DWORD, LPCSTR bytes, int byte_count, LPWSTR units,
+                        int unit_capacity) {
+    if (bytes == nullptr || byte_count == 0 || byte_count < -1 || unit_capacity < 0 ||
+        (unit_capacity > 0 && units == nullptr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    const std::size_t n = byte_count == -1 ? std::strlen(bytes) + 1 : std::size_t(byte_count);
+    std::size_t needed = 0;
+    posix_layer::decode(bytes, n, [&](char16_t) { ++needed; });
+    if (needed > std::size_t(INT_MAX)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (unit_capacity == 0) return static_cast<int>(needed);
+    if (needed > std::size_t(unit_capacity)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::size_t at = 0;
+    posix_layer::decode(bytes, n, [&](char16_t u) { units[at++] = u; });
+    return static_cast<int>(needed);
+}
+
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
+                        int byte_capacity, LPCSTR, LPBOOL used_default) {
+    if (units == nullptr || unit_count == 0 || unit_count < -1 || byte_capacity < 0 ||
+        (byte_capacity > 0 && bytes == nullptr)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    std::size_t n = 0;
+    if (unit_count == -1) {
+        while (units[n] != 0) ++n;
+        ++n;
+    } else {
+        n = std::size_t(unit_count);
+    }
+    std::size_t needed = 0;
+    bool defaulted = false;
+    posix_layer::encode(units, n, [&](char) { ++needed; });
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t u = units[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
+            units[i + 1] <= 0xDFFF) {
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF && !(u >= escape_base + 0x80 && u <= 0xDCFF)) {
+            defaulted = true;
+        }
+    }
+    if (used_default != nullptr) *used_default = defaulted ? TRUE : FALSE;
+    if (needed > std::size_t(INT_MAX)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (byte_capacity == 0) return static_cast<int>(needed);
+    if (needed > std::size_t(byte_capacity)) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    std::size_t at = 0;
+    posix_layer::encode(units, n, [&](char b) { bytes[at++] = b; });
+    return static_cast<int>(needed);
+}
+
+DWORD CharLowerBuffW(LPWSTR units, DWORD count) {
+    if (units == nullptr) return 0;
+    for (DWORD i = 0; i < count; ++i) units[i] = posix_layer::lower_unit(units[i]);
+    return count;
+}

@@ -1,0 +1,33 @@
+// Shared pieces of the POSIX layer: the one errno translation table, the
+// lossless UTF-8 codec used for every name that crosses to the system, and the
+// case mapping used by CharLowerBuffW and the directory search.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "host/posix/win_types.h"
+
+namespace posix_layer {
+
+// The Windows error code that stands for an errno value.
+DWORD windows_error(int err);
+
+// SetLastError(windows_error(err)).
+void fail_with_errno(int err);
+
+// UTF-8 to UTF-16. A byte that is not part of a well-formed UTF-8 sequence
+// becomes the unit U+DC00 + byte (U+DC80..U+DCFF), so no byte string is lost.
+std::u16string decode_bytes(const char* bytes, std::size_t count);
+
+// UTF-16 to UTF-8, the inverse of decode_bytes: U+DC80..U+DCFF turn back into
+// the byte they stand for. Any other unpaired surrogate has no byte form and
+// becomes "?", as the Windows default character does.
+std::string encode_units(const char16_t* units, std::size_t count);
+
+// Simple one-to-one case mapping of a UTF-16 unit: ASCII, Latin-1, Greek and
+// Cyrillic letters. Every other unit maps to itself.
+char16_t lower_unit(char16_t c);
+char16_t upper_unit(char16_t c);
+
+}  // namespace posix_layer

@@ -1,0 +1,126 @@
+// MoveFileW: a rename that never replaces an existing name. The system call
+// that refuses to replace differs per platform; where the file system cannot
+// refuse, a hard link (which never replaces) and an unlink do the move.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <string_view>
+
+#if defined(__linux__) && !defined(RENAME_NOREPLACE)
+#include <sys/syscall.h>
+#endif
+
+#include "host/posix/internal.h"
+
+namespace {
+
+// A link and an unlink in place of the rename. Returns 0 or an errno value.
+int move_by_link(const char* from, const char* to) {
+    if (linkat(AT_FDCWD, from, AT_FDCWD, to, 0) != 0) {
+        const int err = errno;
+        // No hard links on this file system (or for this kind of entry): refuse
+        // rather than fall back to a rename that could replace the target.
+        if (err == EPERM || err == EOPNOTSUPP || err == ENOTSUP) {
+            return EACCES;
+        }
+        return err;
+    }
+    if (unlink(from) != 0) {
+        const int err = errno;
+        unlink(to);
+        return err;
+    }
+    return 0;
+}
+
+// Renames from to to unless to exists. Returns 0 or an errno value.
+int rename_no_replace(const char* from, const char* to) {
+#if defined(__linux__)
+#if defined(RENAME_NOREPLACE)
+    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+#elif defined(SYS_renameat2)
+    constexpr unsigned rename_noreplace = 1u;  // RENAME_NOREPLACE of <linux/fs.h>
+    if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, rename_noreplace) == 0) {
+        return 0;
+    }
+#else
+    errno = ENOSYS;
+#endif
+    const int err = errno;
+#elif defined(__APPLE__)
+    if (renamex_np(from, to, RENAME_EXCL) == 0) {
+        return 0;
+    }
+    const int err = errno;
+#else
+    const int err = ENOSYS;  // no rename here that can refuse to replace
+#endif
+    // The kernel or the file system does not know the no-replace flag.
+    if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP) {
+        return move_by_link(from, to);
+    }
+    return err;
+}
+
+// Everything up to and including the last "/", or "." for a bare name.
+std::string directory_of(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool exists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+// ENOENT covers both a missing name and a missing directory, which Windows
+// tells apart as ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND.
+DWORD missing_entry_error(const std::string& from, const std::string& to) {
+    if (!exists(directory_of(from))) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    struct stat st;
+    if (lstat(from.c_str(), &st) != 0 && errno == ENOENT) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    if (!exists(directory_of(to))) {
+        return ERROR_PATH_NOT_FOUND;
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
+    if (existing_name == nullptr || new_name == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (existing_name[0] == u'\0' || new_name[0] == u'\0') {
+        SetLastError(ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    try {
+        const std::u16string_view from_units(existing_name);
+        const std::u16string_view to_units(new_name);
+        const std::string from = posix_layer::encode_units(from_units.data(), from_units.size());
+        const std::string to = posix_layer::encode_units(to_units.data(), to_units.size());
+        const int err = rename_no_replace(from.c_str(), to.c_str());
+        if (err == 0) {
+            return TRUE;
+        }
+        SetLastError(err == ENOENT ? missing_entry_error(from, to)
+                                   : posix_layer::windows_error(err));
+        return FALSE;
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+}

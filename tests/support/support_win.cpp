@@ -1,0 +1,69 @@
+#include <windows.h>
+
+#include <stdexcept>
+
+#include "support/support.h"
+
+namespace test_support {
+
+namespace {
+
+// headtrim.exe is built next to the test programs.
+std::wstring program_path() {
+    wchar_t self[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, n);
+    return path.substr(0, path.find_last_of(L"\\/") + 1) + L"headtrim.exe";
+}
+
+}  // namespace
+
+void make_hidden(const fs::path& file) {
+    if (!SetFileAttributesW(file.c_str(), GetFileAttributesW(file.c_str()) | FILE_ATTRIBUTE_HIDDEN))
+        throw std::runtime_error("SetFileAttributesW hidden");
+}
+
+void make_system_entry(const fs::path& file) {
+    write_file(file, "system");
+    if (!SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_SYSTEM))
+        throw std::runtime_error("SetFileAttributesW system");
+}
+
+run_result run_headtrim(const std::u16string& tail, const fs::path& dir) {
+    const std::wstring program = program_path();
+    std::wstring line = L"\"" + program + L"\"";
+    if (!tail.empty()) line += L" " + std::wstring(tail.begin(), tail.end());
+
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE read_end = nullptr, write_end = nullptr;
+    if (!CreatePipe(&read_end, &write_end, &inherit, 0)) throw std::runtime_error("CreatePipe");
+    SetHandleInformation(read_end, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = write_end;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process{};
+    const std::wstring directory = dir.wstring();
+    if (!CreateProcessW(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        directory.c_str(), &startup, &process))
+        throw std::runtime_error("CreateProcessW");
+    CloseHandle(write_end);
+
+    run_result result{{}, -1};
+    char buffer[65536];
+    DWORD n = 0;
+    while (ReadFile(read_end, buffer, sizeof buffer, &n, nullptr) && n > 0) result.out.append(buffer, n);
+    CloseHandle(read_end);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.exit_code = static_cast<int>(code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+}  // namespace test_support
