@@ -60,6 +60,13 @@ struct run_result {
 // empty tail: no arguments at all).
 run_result run_headtrim(const std::u16string& tail, const fs::path& dir);
 
+// Windows only: runs the built program with exactly this command line (the
+// program name included, as the system hands it over).
+run_result run_headtrim_command_line(const std::u16string& command_line, const fs::path& dir);
+
+// Windows only: the ANSI code page form of a name, as the system converts it.
+std::string ansi(const std::u16string& text);
+
 // UTF-8 of a UTF-16 text, for messages and names.
 std::string utf8(const std::u16string& text);
 

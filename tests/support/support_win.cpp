@@ -31,8 +31,24 @@ void make_system_entry(const fs::path& file) {
 
 run_result run_headtrim(const std::u16string& tail, const fs::path& dir) {
     const std::wstring program = program_path();
-    std::wstring line = L"\"" + program + L"\"";
-    if (!tail.empty()) line += L" " + std::wstring(tail.begin(), tail.end());
+    std::u16string line = u"\"" + std::u16string(program.begin(), program.end()) + u"\"";
+    if (!tail.empty()) line += u" " + tail;
+    return run_headtrim_command_line(line, dir);
+}
+
+std::string ansi(const std::u16string& text) {
+    const std::wstring wide(text.begin(), text.end());
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                      0, nullptr, nullptr);
+    std::string bytes(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), bytes.data(), n,
+                        nullptr, nullptr);
+    return bytes;
+}
+
+run_result run_headtrim_command_line(const std::u16string& command_line, const fs::path& dir) {
+    const std::wstring program = program_path();
+    std::wstring line(command_line.begin(), command_line.end());
 
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE read_end = nullptr, write_end = nullptr;
