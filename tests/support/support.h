@@ -67,7 +67,17 @@ run_result run_headtrim_command_line(const std::u16string& command_line, const f
 // Windows only: the ANSI code page form of a name, as the system converts it.
 std::string ansi(const std::u16string& text);
 
-// UTF-8 of a UTF-16 text, for messages and names.
+// UTF-8 of a UTF-16 text, for messages and names. A unit U+DC80..U+DCFF
+// stands for the raw byte it escapes (how POSIX names that are not UTF-8
+// appear as wide text).
 std::string utf8(const std::u16string& text);
+
+// The file-system path of a name given as UTF-16.
+fs::path native_name(const std::u16string& name);
+// How the program prints a name: its bytes on POSIX, its ANSI code page form
+// on Windows.
+std::string report_form(const std::u16string& name);
+// True where names are byte strings that may hold bytes that are not UTF-8.
+bool names_are_bytes();
 
 }  // namespace test_support

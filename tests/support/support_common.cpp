@@ -77,7 +77,9 @@ std::string utf8(const std::u16string& text) {
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF)
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (cp < 0x80) {
+        if (cp >= 0xDC80 && cp <= 0xDCFF) {
+            out += static_cast<char>(cp - 0xDC00);
+        } else if (cp < 0x80) {
             out += static_cast<char>(cp);
         } else if (cp < 0x800) {
             out += static_cast<char>(0xC0 | (cp >> 6));

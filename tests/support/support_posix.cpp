@@ -18,6 +18,10 @@ void make_system_entry(const fs::path& file) {
     if (mkfifo(file.c_str(), 0644) != 0) throw std::runtime_error("mkfifo " + file.string());
 }
 
+fs::path native_name(const std::u16string& name) { return fs::path(utf8(name)); }
+std::string report_form(const std::u16string& name) { return utf8(name); }
+bool names_are_bytes() { return true; }
+
 run_result run_headtrim(const std::u16string& tail, const fs::path& dir) {
     int out[2];
     if (pipe(out) != 0) throw std::runtime_error("pipe");

@@ -29,6 +29,10 @@ void make_system_entry(const fs::path& file) {
         throw std::runtime_error("SetFileAttributesW system");
 }
 
+fs::path native_name(const std::u16string& name) { return fs::path(name); }
+std::string report_form(const std::u16string& name) { return ansi(name); }
+bool names_are_bytes() { return false; }
+
 run_result run_headtrim(const std::u16string& tail, const fs::path& dir) {
     const std::wstring program = program_path();
     std::u16string line = u"\"" + std::u16string(program.begin(), program.end()) + u"\"";
