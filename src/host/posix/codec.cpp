@@ -54,6 +54,11 @@ void decode(const char* bytes, std::size_t count, Out out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
     while (i < count) {
+        if (p[i] < 0x80) {  // most names are ASCII: one test each
+            out(static_cast<char16_t>(p[i]));
+            ++i;
+            continue;
+        }
         char32_t cp;
         const std::size_t len = utf8_sequence(p + i, count - i, cp);
         if (len == 0) {
@@ -76,6 +81,10 @@ template <class Out>
 void encode(const char16_t* units, std::size_t count, Out out) {
     for (std::size_t i = 0; i < count; ++i) {
         char32_t cp = units[i];
+        if (cp < 0x80) {  // most names are ASCII: one test each
+            out(static_cast<char>(cp));
+            continue;
+        }
         if (cp >= 0xDC80 && cp <= 0xDCFF) {
             out(static_cast<char>(cp - escape_base));
             continue;
@@ -88,9 +97,7 @@ void encode(const char16_t* units, std::size_t count, Out out) {
             out('?');
             continue;
         }
-        if (cp < 0x80) {
-            out(static_cast<char>(cp));
-        } else if (cp < 0x800) {
+        if (cp < 0x800) {
             out(static_cast<char>(0xC0 | (cp >> 6)));
             out(static_cast<char>(0x80 | (cp & 0x3F)));
         } else if (cp < 0x10000) {
@@ -108,17 +115,25 @@ void encode(const char16_t* units, std::size_t count, Out out) {
 
 }  // namespace
 
+std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units) {
+    std::size_t at = 0;
+    decode(bytes, count, [&](char16_t u) { units[at++] = u; });
+    return at;
+}
+
+// Written into storage of the largest size the result can take, then cut to
+// the size it took: one allocation, no per-unit growth checks.
 std::u16string decode_bytes(const char* bytes, std::size_t count) {
-    std::u16string units;
-    units.reserve(count);
-    decode(bytes, count, [&](char16_t u) { units.push_back(u); });
+    std::u16string units(count, u'\0');  // a byte gives at most one unit
+    units.resize(decode_into(bytes, count, units.data()));
     return units;
 }
 
 std::string encode_units(const char16_t* units, std::size_t count) {
-    std::string bytes;
-    bytes.reserve(count);
-    encode(units, count, [&](char b) { bytes.push_back(b); });
+    std::string bytes(count * 3, '\0');  // a unit gives at most three bytes
+    std::size_t at = 0;
+    encode(units, count, [&](char b) { bytes[at++] = b; });
+    bytes.resize(at);
     return bytes;
 }
 
@@ -187,18 +202,20 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
         n = std::size_t(unit_count);
     }
     std::size_t needed = 0;
-    bool defaulted = false;
     posix_layer::encode(units, n, [&](char) { ++needed; });
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF && !(u >= escape_base + 0x80 && u <= 0xDCFF)) {
-            defaulted = true;
+    if (used_default != nullptr) {
+        bool defaulted = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char16_t u = units[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
+                units[i + 1] <= 0xDFFF) {
+                ++i;
+            } else if (u >= 0xD800 && u <= 0xDFFF && !(u >= escape_base + 0x80 && u <= 0xDCFF)) {
+                defaulted = true;
+            }
         }
+        *used_default = defaulted ? TRUE : FALSE;
     }
-    if (used_default != nullptr) *used_default = defaulted ? TRUE : FALSE;
     if (needed > std::size_t(INT_MAX)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;

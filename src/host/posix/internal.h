@@ -19,6 +19,9 @@ void fail_with_errno(int err);
 // UTF-8 to UTF-16. A byte that is not part of a well-formed UTF-8 sequence
 // becomes the unit U+DC00 + byte (U+DC80..U+DCFF), so no byte string is lost.
 std::u16string decode_bytes(const char* bytes, std::size_t count);
+// The same into the caller's storage, which must hold count units (a byte
+// never gives more than one); returns the number of units written.
+std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units);
 
 // UTF-16 to UTF-8, the inverse of decode_bytes: U+DC80..U+DCFF turn back into
 // the byte they stand for. Any other unpaired surrogate has no byte form and
