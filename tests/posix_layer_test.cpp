@@ -229,6 +229,8 @@ TEST(wildcard_match, follows_the_windows_rules) {
         {u"*.txt", u"a.txt", true},
         {u"*.txt", u"a.txt.txt", true},
         {u"*.txt", u"txt", false},
+        {u"*.t?t", u"A.TXT", true},
+        {u"*b?", u"b", false},
         // Names without wildcards match only themselves.
         {u"readme", u"readme", true},
         {u"readme", u"readme2", false},

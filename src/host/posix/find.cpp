@@ -20,12 +20,33 @@ namespace posix_layer {
 
 namespace {
 
+// A unit of the pattern other than "*" against a unit of the name.
+bool same_unit(char16_t pattern_unit, char16_t name_unit) {
+    return pattern_unit == name_unit || pattern_unit == u'?' ||
+           upper_unit(pattern_unit) == upper_unit(name_unit);
+}
+
 // Plain "*" and "?" matching: greedy stars with a single backtrack point. On a
 // mismatch only the most recent star takes one more unit; an earlier star never
 // needs to grow, since the later one can absorb the same units. So the cost
 // stays at pattern size times name size however many stars there are.
 bool match_stars(std::u16string_view pattern, std::u16string_view name) {
     constexpr std::size_t none = std::u16string_view::npos;
+    // What follows the last star must match the end of the name unit for unit.
+    // Checked first, from the end, it turns away most names of a large
+    // directory ("*.mp3" against "x.ogg") at their last unit.
+    const std::size_t last_star = pattern.rfind(u'*');
+    if (last_star != none) {
+        const std::size_t tail = pattern.size() - last_star - 1;
+        if (tail > name.size()) {
+            return false;
+        }
+        for (std::size_t i = 1; i <= tail; ++i) {
+            if (!same_unit(pattern[pattern.size() - i], name[name.size() - i])) {
+                return false;
+            }
+        }
+    }
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t star = none;  // position of the last "*" seen
@@ -34,8 +55,7 @@ bool match_stars(std::u16string_view pattern, std::u16string_view name) {
         if (p < pattern.size() && pattern[p] == u'*') {
             star = p++;
             resume = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == u'?' || upper_unit(pattern[p]) == upper_unit(name[n]))) {
+        } else if (p < pattern.size() && same_unit(pattern[p], name[n])) {
             ++p;
             ++n;
         } else if (star != none) {
@@ -67,7 +87,7 @@ bool wildcard_match(std::u16string_view pattern, std::u16string_view name) {
 
 namespace {
 
-using posix_layer::decode_bytes;
+using posix_layer::decode_into;
 using posix_layer::encode_units;
 using posix_layer::upper_unit;
 
@@ -148,15 +168,21 @@ DWORD attributes_of_entry(int dir_fd, const dirent* entry) {
 
 // Ordinal order of the upper-cased names, as NTFS lists a directory; the raw
 // names break ties so that names differing only in case keep a fixed order.
+// One pass over the common part decides all but the ties.
 bool listed_before(const found_entry& a, const found_entry& b) {
-    const auto upper_less = [](char16_t x, char16_t y) { return upper_unit(x) < upper_unit(y); };
-    if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                     upper_less)) {
-        return true;
+    const std::size_t common = std::min(a.name.size(), b.name.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a.name[i] == b.name[i]) {
+            continue;  // equal units need no case mapping
+        }
+        const char16_t x = upper_unit(a.name[i]);
+        const char16_t y = upper_unit(b.name[i]);
+        if (x != y) {
+            return x < y;
+        }
     }
-    if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
-                                     upper_less)) {
-        return false;
+    if (a.name.size() != b.name.size()) {
+        return a.name.size() < b.name.size();
     }
     return a.name < b.name;
 }
@@ -208,13 +234,22 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
                 }
                 break;
             }
-            std::u16string name = decode_bytes(entry->d_name, std::strlen(entry->d_name));
+            // Decoded into a buffer of this frame: only a match becomes a
+            // stored text, so a large directory costs no allocation per entry.
+            // Three bytes give at least one unit, so a name too long for the
+            // buffer has MAX_PATH units or more and is skipped below anyway.
+            char16_t units[3 * MAX_PATH];
+            const std::size_t bytes = std::strlen(entry->d_name);
+            if (bytes >= 3 * MAX_PATH) {
+                continue;
+            }
+            const std::u16string_view name(units, decode_into(entry->d_name, bytes, units));
             // A system name is at most 255 bytes, so this only guards cFileName.
             if (name.size() >= MAX_PATH || !posix_layer::wildcard_match(name_pattern, name)) {
                 continue;
             }
             const DWORD attributes = attributes_of_entry(dirfd(dir.get()), entry);
-            search->entries.push_back({std::move(name), attributes});
+            search->entries.push_back({std::u16string(name), attributes});
         }
 
         if (search->entries.empty()) {

@@ -29,8 +29,24 @@ std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units);
 std::string encode_units(const char16_t* units, std::size_t count);
 
 // Simple one-to-one case mapping of a UTF-16 unit: ASCII, Latin-1, Greek and
-// Cyrillic letters. Every other unit maps to itself.
-char16_t lower_unit(char16_t c);
-char16_t upper_unit(char16_t c);
+// Cyrillic letters. Every other unit maps to itself. Inline: the directory
+// search maps every unit of every name it matches and sorts.
+inline char16_t lower_unit(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return static_cast<char16_t>(c + 32);
+    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
+    return c;
+}
+
+inline char16_t upper_unit(char16_t c) {
+    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
+        (c >= 0x430 && c <= 0x44F))
+        return static_cast<char16_t>(c - 32);
+    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
+    return c;
+}
 
 }  // namespace posix_layer
