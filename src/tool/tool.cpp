@@ -116,10 +116,13 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
 bool is_help_request() {
     static const char* const exact[] = {"", "/?", "?"};
     static const char* const folded[] = {"help", "/h", "/help"};
+    // One copy of the tail and one folded copy serve every comparison.
+    const std::u16string tail = command_tail();
     for (const char* word : exact)
-        if (equal_wide(command_tail(), to_wide(word))) return true;
+        if (equal_wide(tail, to_wide(word))) return true;
+    const std::u16string lower = to_lower(tail);
     for (const char* word : folded)
-        if (equal_wide(to_lower(command_tail()), to_wide(word))) return true;
+        if (equal_wide(lower, to_wide(word))) return true;
     return false;
 }
 
