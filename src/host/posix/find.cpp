@@ -34,7 +34,8 @@ bool match_stars(std::u16string_view pattern, std::u16string_view name) {
     constexpr std::size_t none = std::u16string_view::npos;
     // What follows the last star must match the end of the name unit for unit.
     // Checked first, from the end, it turns away most names of a large
-    // directory ("*.mp3" against "x.ogg") at their last unit.
+    // directory ("*.mp3" against "x.ogg") at their last unit. With a single
+    // star, that and the units before it decide the match.
     const std::size_t last_star = pattern.rfind(u'*');
     if (last_star != none) {
         const std::size_t tail = pattern.size() - last_star - 1;
@@ -45,6 +46,17 @@ bool match_stars(std::u16string_view pattern, std::u16string_view name) {
             if (!same_unit(pattern[pattern.size() - i], name[name.size() - i])) {
                 return false;
             }
+        }
+        if (pattern.find(u'*') == last_star) {
+            if (last_star + tail > name.size()) {
+                return false;
+            }
+            for (std::size_t i = 0; i < last_star; ++i) {
+                if (!same_unit(pattern[i], name[i])) {
+                    return false;
+                }
+            }
+            return true;
         }
     }
     std::size_t p = 0;
@@ -91,15 +103,24 @@ using posix_layer::decode_into;
 using posix_layer::encode_units;
 using posix_layer::upper_unit;
 
+// A match: where its name lies in the search's name store, and its
+// attributes. Plain numbers, so sorting moves no strings.
 struct found_entry {
-    std::u16string name;
+    std::size_t offset;
+    std::size_t length;
     DWORD attributes;
 };
 
-// What a search handle points to: every match, already sorted.
+// What a search handle points to: every match, already sorted, with the
+// names one after another in one store rather than one allocation each.
 struct find_search {
+    std::u16string names;
     std::vector<found_entry> entries;
     std::size_t next = 0;
+
+    std::u16string_view name_of(const found_entry& entry) const {
+        return std::u16string_view(names.data() + entry.offset, entry.length);
+    }
 };
 
 DWORD attributes_of_mode(mode_t mode) {
@@ -169,29 +190,31 @@ DWORD attributes_of_entry(int dir_fd, const dirent* entry) {
 // Ordinal order of the upper-cased names, as NTFS lists a directory; the raw
 // names break ties so that names differing only in case keep a fixed order.
 // One pass over the common part decides all but the ties.
-bool listed_before(const found_entry& a, const found_entry& b) {
-    const std::size_t common = std::min(a.name.size(), b.name.size());
+bool listed_before(std::u16string_view a, std::u16string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
-        if (a.name[i] == b.name[i]) {
+        if (a[i] == b[i]) {
             continue;  // equal units need no case mapping
         }
-        const char16_t x = upper_unit(a.name[i]);
-        const char16_t y = upper_unit(b.name[i]);
+        const char16_t x = upper_unit(a[i]);
+        const char16_t y = upper_unit(b[i]);
         if (x != y) {
             return x < y;
         }
     }
-    if (a.name.size() != b.name.size()) {
-        return a.name.size() < b.name.size();
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
     }
-    return a.name < b.name;
+    return a < b;
 }
 
-void fill_find_data(const found_entry& entry, LPWIN32_FIND_DATAW found) {
+void fill_find_data(const find_search& search, const found_entry& entry,
+                    LPWIN32_FIND_DATAW found) {
     std::memset(found, 0, sizeof *found);
     found->dwFileAttributes = entry.attributes;
-    std::copy(entry.name.begin(), entry.name.end(), found->cFileName);
-    found->cFileName[entry.name.size()] = u'\0';
+    const std::u16string_view name = search.name_of(entry);
+    std::copy(name.begin(), name.end(), found->cFileName);
+    found->cFileName[name.size()] = u'\0';
 }
 
 struct dir_closer {
@@ -249,15 +272,20 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
                 continue;
             }
             const DWORD attributes = attributes_of_entry(dirfd(dir.get()), entry);
-            search->entries.push_back({std::u16string(name), attributes});
+            search->entries.push_back({search->names.size(), name.size(), attributes});
+            search->names.append(name);
         }
 
         if (search->entries.empty()) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        std::sort(search->entries.begin(), search->entries.end(), listed_before);
-        fill_find_data(search->entries.front(), found);
+        const find_search& store = *search;
+        std::sort(search->entries.begin(), search->entries.end(),
+                  [&store](const found_entry& a, const found_entry& b) {
+                      return listed_before(store.name_of(a), store.name_of(b));
+                  });
+        fill_find_data(*search, search->entries.front(), found);
         search->next = 1;
         return search.release();
     } catch (const std::bad_alloc&) {
@@ -280,7 +308,7 @@ BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    fill_find_data(state->entries[state->next++], found);
+    fill_find_data(*state, state->entries[state->next++], found);
     return TRUE;
 }
 
