@@ -48,9 +48,39 @@ std::size_t utf8_sequence(const unsigned char* p, std::size_t n, char32_t& cp) {
     return len;
 }
 
+// Where decode and encode put what they make: into storage, or nowhere but a
+// count. The caller gets the writer back, so its position or count stays in a
+// register while the loop runs.
+template <class Unit>
+struct unit_writer {
+    Unit* at;
+    void operator()(Unit u) { *at++ = u; }
+};
+
+struct unit_counter {
+    std::size_t count = 0;
+    template <class Unit>
+    void operator()(Unit) { ++count; }
+};
+
+// Writes into storage of a given size and notes when more would not fit.
+template <class Unit>
+struct bounded_writer {
+    Unit* at;
+    Unit* end;
+    bool overflow = false;
+    void operator()(Unit u) {
+        if (at == end) {
+            overflow = true;
+        } else {
+            *at++ = u;
+        }
+    }
+};
+
 // Walks the bytes and hands each resulting UTF-16 unit to out.
 template <class Out>
-void decode(const char* bytes, std::size_t count, Out out) {
+Out decode(const char* bytes, std::size_t count, Out out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
     while (i < count) {
@@ -74,11 +104,12 @@ void decode(const char* bytes, std::size_t count, Out out) {
             i += len;
         }
     }
+    return out;
 }
 
 // Walks the units and hands each resulting byte to out.
 template <class Out>
-void encode(const char16_t* units, std::size_t count, Out out) {
+Out encode(const char16_t* units, std::size_t count, Out out) {
     for (std::size_t i = 0; i < count; ++i) {
         char32_t cp = units[i];
         if (cp < 0x80) {  // most names are ASCII: one test each
@@ -111,14 +142,13 @@ void encode(const char16_t* units, std::size_t count, Out out) {
             out(static_cast<char>(0x80 | (cp & 0x3F)));
         }
     }
+    return out;
 }
 
 }  // namespace
 
 std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units) {
-    std::size_t at = 0;
-    decode(bytes, count, [&](char16_t u) { units[at++] = u; });
-    return at;
+    return static_cast<std::size_t>(decode(bytes, count, unit_writer<char16_t>{units}).at - units);
 }
 
 // Written into storage of the largest size the result can take, then cut to
@@ -129,11 +159,14 @@ std::u16string decode_bytes(const char* bytes, std::size_t count) {
     return units;
 }
 
+char* encode_into(const char16_t* units, std::size_t count, char* bytes) {
+    return encode(units, count, unit_writer<char>{bytes}).at;
+}
+
 std::string encode_units(const char16_t* units, std::size_t count) {
     std::string bytes(count * 3, '\0');  // a unit gives at most three bytes
-    std::size_t at = 0;
-    encode(units, count, [&](char b) { bytes[at++] = b; });
-    bytes.resize(at);
+    bytes.resize(static_cast<std::size_t>(
+        encode(units, count, unit_writer<char>{bytes.data()}).at - bytes.data()));
     return bytes;
 }
 
@@ -153,8 +186,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR bytes, int byte_count, LPWSTR units,
         return 0;
     }
     const std::size_t n = byte_count == -1 ? std::strlen(bytes) + 1 : std::size_t(byte_count);
-    std::size_t needed = 0;
-    posix_layer::decode(bytes, n, [&](char16_t) { ++needed; });
+    const std::size_t needed = posix_layer::decode(bytes, n, posix_layer::unit_counter{}).count;
     if (needed > std::size_t(INT_MAX)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -164,8 +196,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR bytes, int byte_count, LPWSTR units,
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::size_t at = 0;
-    posix_layer::decode(bytes, n, [&](char16_t u) { units[at++] = u; });
+    posix_layer::decode(bytes, n, posix_layer::unit_writer<char16_t>{units});
     return static_cast<int>(needed);
 }
 
@@ -183,8 +214,6 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
     } else {
         n = std::size_t(unit_count);
     }
-    std::size_t needed = 0;
-    posix_layer::encode(units, n, [&](char) { ++needed; });
     if (used_default != nullptr) {
         bool defaulted = false;
         for (std::size_t i = 0; i < n; ++i) {
@@ -198,18 +227,22 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
         }
         *used_default = defaulted ? TRUE : FALSE;
     }
-    if (needed > std::size_t(INT_MAX)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    if (byte_capacity == 0) {
+        const std::size_t needed = posix_layer::encode(units, n, posix_layer::unit_counter{}).count;
+        if (needed > std::size_t(INT_MAX)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return static_cast<int>(needed);
     }
-    if (byte_capacity == 0) return static_cast<int>(needed);
-    if (needed > std::size_t(byte_capacity)) {
+    // Straight into the buffer, in one pass; a buffer found short fails.
+    const auto written =
+        posix_layer::encode(units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
+    if (written.overflow) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::size_t at = 0;
-    posix_layer::encode(units, n, [&](char b) { bytes[at++] = b; });
-    return static_cast<int>(needed);
+    return static_cast<int>(written.at - bytes);
 }
 
 DWORD CharLowerBuffW(LPWSTR units, DWORD count) {

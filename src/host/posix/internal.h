@@ -27,6 +27,9 @@ std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units);
 // the byte they stand for. Any other unpaired surrogate has no byte form and
 // becomes "?", as the Windows default character does.
 std::string encode_units(const char16_t* units, std::size_t count);
+// The same into the caller's storage, which must hold 3 * count bytes (a unit
+// never gives more than three); returns the end of what was written.
+char* encode_into(const char16_t* units, std::size_t count, char* bytes);
 
 // Simple one-to-one case mapping of a UTF-16 unit: ASCII, Latin-1, Greek and
 // Cyrillic letters. Every other unit maps to itself. Inline: the directory
