@@ -66,14 +66,17 @@ int main(int argc, char **argv) {
     for (size_t i = 0, at = 0; i < count; at += strlen(names + at) + 1) list[i++] = names + at;
     qsort(list, count, sizeof *list, listed_before);
 
-    char line[1024];
+    char line[600]; /* two names of at most 255 bytes and the arrow */
     int status = 0;
     for (size_t i = 0; i < count; i++) {
         char *space = strchr(list[i], ' ');
         if (!space) continue;
         if (renameat2(AT_FDCWD, list[i], AT_FDCWD, space + 1, RENAME_NOREPLACE) != 0) status = 1;
-        int n = snprintf(line, sizeof line, "%s ==> %s", list[i], space + 1);
-        if (write(1, line, (size_t)n) < 0 || write(1, "\r\n", 2) < 0) status = 1;
+        size_t old_length = strlen(list[i]), new_length = strlen(space + 1);
+        memcpy(line, list[i], old_length);
+        memcpy(line + old_length, " ==> ", 5);
+        memcpy(line + old_length + 5, space + 1, new_length);
+        if (write(1, line, old_length + 5 + new_length) < 0 || write(1, "\r\n", 2) < 0) status = 1;
     }
     if (write(1, "\r\n", 2) < 0) status = 1;
     return status;
