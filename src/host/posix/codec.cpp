@@ -84,10 +84,9 @@ Out decode(const char* bytes, std::size_t count, Out out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
     while (i < count) {
-        if (p[i] < 0x80) {  // most names are ASCII: one test each
+        while (p[i] < 0x80) {  // most names are ASCII: one test each
             out(static_cast<char16_t>(p[i]));
-            ++i;
-            continue;
+            if (++i == count) return out;
         }
         char32_t cp;
         const std::size_t len = utf8_sequence(p + i, count - i, cp);
@@ -111,11 +110,11 @@ Out decode(const char* bytes, std::size_t count, Out out) {
 template <class Out>
 Out encode(const char16_t* units, std::size_t count, Out out) {
     for (std::size_t i = 0; i < count; ++i) {
-        char32_t cp = units[i];
-        if (cp < 0x80) {  // most names are ASCII: one test each
-            out(static_cast<char>(cp));
-            continue;
+        while (units[i] < 0x80) {  // most names are ASCII: one test each
+            out(static_cast<char>(units[i]));
+            if (++i == count) return out;
         }
+        char32_t cp = units[i];
         if (cp >= 0xDC80 && cp <= 0xDCFF) {
             out(static_cast<char>(cp - escape_base));
             continue;
