@@ -1,0 +1,25 @@
+# Hardening: the fuzz targets, and the tests of failing storage, a hostile
+# console, interruption and bad input.
+#
+# Every POSIX build turns each fuzz target into a plain test that replays its
+# committed corpus; the fuzz preset (clang) builds them as libFuzzer programs.
+
+option(HEADTRIM_FUZZ "Build the fuzz targets as libFuzzer programs (clang)" OFF)
+set(HEADTRIM_FUZZ_TARGETS command_tail fields wildcard codec format_number)
+
+if(NOT WIN32 AND (HEADTRIM_FUZZ OR BUILD_TESTING))
+    enable_testing()
+    foreach(target IN LISTS HEADTRIM_FUZZ_TARGETS)
+        set(corpus ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${target})
+        if(HEADTRIM_FUZZ)
+            add_executable(fuzz_${target} fuzz/${target}_fuzz.cpp)
+            target_link_options(fuzz_${target} PRIVATE -fsanitize=fuzzer)
+            # -runs=0: execute every corpus input once, then stop.
+            add_test(NAME fuzz_corpus.${target} COMMAND fuzz_${target} -runs=0 ${corpus})
+        else()
+            add_executable(fuzz_${target} fuzz/${target}_fuzz.cpp fuzz/replay_main.cpp)
+            add_test(NAME fuzz_corpus.${target} COMMAND fuzz_${target} ${corpus})
+        endif()
+        target_link_libraries(fuzz_${target} PRIVATE headtrim_core)
+    endforeach()
+endif()
