@@ -23,3 +23,20 @@ if(NOT WIN32 AND (HEADTRIM_FUZZ OR BUILD_TESTING))
         target_link_libraries(fuzz_${target} PRIVATE headtrim_core)
     endforeach()
 endif()
+
+if(BUILD_TESTING)
+    if(NOT CMAKE_CROSSCOMPILING)
+        find_package(GTest REQUIRED)
+    endif()
+    include(GoogleTest)
+
+    # A program of its own: it replaces the global operator new.
+    add_executable(alloc_failure_tests tests/hardening/alloc_failure_test.cpp
+                                       tests/hardening/failing_new.cpp)
+    if(NOT WIN32)
+        target_sources(alloc_failure_tests PRIVATE tests/hardening/alloc_failure_posix_test.cpp)
+    endif()
+    target_include_directories(alloc_failure_tests PRIVATE tests)
+    target_link_libraries(alloc_failure_tests PRIVATE headtrim_core test_support GTest::gtest_main)
+    gtest_discover_tests(alloc_failure_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+endif()
