@@ -4,6 +4,12 @@
 # Every POSIX build turns each fuzz target into a plain test that replays its
 # committed corpus; the fuzz preset (clang) builds them as libFuzzer programs.
 
+# The sanitize test preset sends every sanitizer report here (the sanitizers do
+# not create the directory themselves).
+if(CMAKE_CXX_FLAGS MATCHES "-fsanitize=")
+    file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/sanitizer-reports)
+endif()
+
 option(HEADTRIM_FUZZ "Build the fuzz targets as libFuzzer programs (clang)" OFF)
 set(HEADTRIM_FUZZ_TARGETS command_tail fields wildcard codec format_number)
 
@@ -39,4 +45,19 @@ if(BUILD_TESTING)
     target_include_directories(alloc_failure_tests PRIVATE tests)
     target_link_libraries(alloc_failure_tests PRIVATE headtrim_core test_support GTest::gtest_main)
     gtest_discover_tests(alloc_failure_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
+
+    # Runs of the built program under hostile conditions and with bad input.
+    add_executable(hardening_tests tests/hardening/bad_input_test.cpp)
+    if(WIN32)
+        target_sources(hardening_tests PRIVATE tests/hardening/bad_input_windows_test.cpp)
+    else()
+        target_sources(hardening_tests PRIVATE tests/hardening/spawn_posix.cpp
+                                               tests/hardening/hostile_console_posix_test.cpp
+                                               tests/hardening/bad_input_posix_test.cpp)
+        target_compile_definitions(hardening_tests PRIVATE HEADTRIM_PATH="$<TARGET_FILE:headtrim>")
+    endif()
+    target_include_directories(hardening_tests PRIVATE tests)
+    target_link_libraries(hardening_tests PRIVATE headtrim_core test_support GTest::gtest_main)
+    add_dependencies(hardening_tests headtrim)
+    gtest_discover_tests(hardening_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120)
 endif()
