@@ -9,9 +9,15 @@
 
 namespace {
 
-bool is_high(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool is_low(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-bool is_escape(char16_t u) { return u >= 0xDC80 && u <= 0xDCFF; }
+bool is_high(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool is_low(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+bool is_escape(char16_t u) {
+    return u >= 0xDC80 && u <= 0xDCFF;
+}
 
 // True when every surrogate is paired, or is an escaped byte.
 bool well_formed(const std::u16string& units) {

@@ -55,7 +55,8 @@ Text reference_trim(const Text& text, const Text& trim, bool leading) {
 // it, so the wide forms see units that no byte can equal.
 std::u16string widen(const std::string& bytes) {
     std::u16string out;
-    for (const unsigned char b : bytes) out.push_back(b < 0x80 ? b : static_cast<char16_t>(0xFF00 | b));
+    for (const unsigned char b : bytes)
+        out.push_back(b < 0x80 ? b : static_cast<char16_t>(0xFF00 | b));
     return out;
 }
 

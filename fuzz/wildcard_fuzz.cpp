@@ -39,8 +39,8 @@ bool reference_match(std::u16string_view pattern, std::u16string_view name) {
 
 // A small alphabet, so that patterns and names meet often: wildcards, the dot,
 // letters in both cases (ASCII, Latin-1, Greek, Cyrillic) and odd units.
-constexpr char16_t alphabet[16] = {u'*',    u'?',    u'.',    u'a',    u'A',    u'b',
-                                   u'.',    u'*',    u'\u00E9', u'\u00C9', u'\u03B1', u'\u0391',
+constexpr char16_t alphabet[16] = {u'*',      u'?',      u'.',      u'a',      u'A',      u'b',
+                                   u'.',      u'*',      u'\u00E9', u'\u00C9', u'\u03B1', u'\u0391',
                                    u'\u0436', u'\u0416', u'\xDC80', u' '};
 
 std::u16string spell(const std::string& bytes) {

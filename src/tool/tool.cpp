@@ -79,8 +79,9 @@ bool collect_matches(const arguments& args, std::vector<std::u16string>& match_l
     }
     while (!found.empty()) {
         if (match_count == MAX_MATCHES) {
-            print_line(concat(concat(literal(messages::limit_before), format_number(MAX_MATCHES, "0,")),
-                              literal(messages::limit_after)));
+            print_line(concat(
+                concat(literal(messages::limit_before), format_number(MAX_MATCHES, "0,")),
+                literal(messages::limit_after)));
             print_newline();
             return false;
         }

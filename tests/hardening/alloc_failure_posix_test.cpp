@@ -117,8 +117,10 @@ struct run_case {
 TEST(StorageFailure, AWholeRunEndsNormallyWhicheverRequestFails) {
     const run_case cases[] = {
         {"usage screen", "/HELP", {{"01 first long name.mp3", "01 first long name.mp3", "1"}}, 0},
-        {"no files", "_ \"*.a-long-extension\"",
-         {{"01 first long name.mp3", "01 first long name.mp3", "1"}}, 0},
+        {"no files",
+         "_ \"*.a-long-extension\"",
+         {{"01 first long name.mp3", "01 first long name.mp3", "1"}},
+         0},
         {"renames and a skip",
          "*.mp3",
          {{"01 first long name.mp3", "first long name.mp3", "1"},
@@ -142,7 +144,8 @@ TEST(StorageFailure, AWholeRunEndsNormallyWhicheverRequestFails) {
         fresh_dir(normal_dir);
         const run_outcome normal = run_failing(c.argument, 0, normal_dir.path());
         ASSERT_TRUE(WIFEXITED(normal.status) && WEXITSTATUS(normal.status) == c.exit_code)
-            << c.what << "\n" << normal.out;
+            << c.what << "\n"
+            << normal.out;
         ASSERT_GT(normal.requests, 0u) << c.what;
 
         int fatal_runs = 0;
@@ -166,7 +169,8 @@ TEST(StorageFailure, AWholeRunEndsNormallyWhicheverRequestFails) {
             }
             EXPECT_TRUE(code == 0 || code == 1) << where << ": exit code " << code;
             EXPECT_TRUE(run.out.size() >= 4 && run.out.substr(run.out.size() - 4) == "\r\n\r\n")
-                << where << "\n" << run.out;
+                << where << "\n"
+                << run.out;
             EXPECT_TRUE(nothing_lost(snapshot(dir.path()), c.plan)) << where;
         }
         EXPECT_EQ(fatal_runs, 1) << c.what;

@@ -27,8 +27,8 @@ template <class Text>
 struct failure_case {
     const char* what;
     std::function<Text()> call;
-    Text expected;       // the result whichever request fails
-    std::uint8_t code;   // last_error afterwards
+    Text expected;      // the result whichever request fails
+    std::uint8_t code;  // last_error afterwards
 };
 
 // Makes the call once per storage request it needs, with that request failing.

@@ -15,7 +15,7 @@ using files = std::map<std::string, std::string>;
 
 struct bad_input_case {
     const char* what;
-    files before;         // "<dir>" makes a directory; a name with "." first is hidden
+    files before;  // "<dir>" makes a directory; a name with "." first is hidden
     std::u16string tail;
     std::string out;
     int exit_code;

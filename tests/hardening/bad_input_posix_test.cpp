@@ -27,25 +27,36 @@ TEST(BadInput, BytesAndSizesThatOnlyPosixCanPass) {
     const std::u16string big(100000, u'a');
     const bad_input_case cases[] = {
         {"a byte that is not UTF-8 as the separator",
-         {{"1\xFF" "a.txt", "a"}},
+         {{"1\xFF"
+           "a.txt",
+           "a"}},
          u"\xDCFF *.txt",
-         "1\xFF" "a.txt ==> a.txt\r\n\r\n",
+         "1\xFF"
+         "a.txt ==> a.txt\r\n\r\n",
          0,
          {{"a.txt", "a"}}},
         {"bytes that are not UTF-8 in the pattern", one_file, u"_ \xDCFE\xDCFF*",
          no_files("\xFE\xFF*"), 0, one_file},
         {"an encoded surrogate is three bytes, so no separator", one_file,
          u"\xDCED\xDCA0\xDC80 *.txt", no_files("\xED\xA0\x80"), 0, one_file},
-        {"a pattern of 100,000 bytes", one_file, u"_ " + big, no_files(std::string(100000, 'a')),
-         0, one_file},
+        {"a pattern of 100,000 bytes", one_file, u"_ " + big, no_files(std::string(100000, 'a')), 0,
+         one_file},
         {"a first word of 100,000 bytes", one_file, big + u" *.txt",
          no_files(std::string(100000, 'a')), 0, one_file},
-        {"100,000 bytes after the pattern are ignored", one_file, u"_ *.txt " + big,
-         "1_a.txt ==> a.txt\r\n\r\n", 0, {{"a.txt", "a"}}},
+        {"100,000 bytes after the pattern are ignored",
+         one_file,
+         u"_ *.txt " + big,
+         "1_a.txt ==> a.txt\r\n\r\n",
+         0,
+         {{"a.txt", "a"}}},
         {"100,000 wildcards match nothing", one_file, u"_ " + std::u16string(100000, u'*'),
          no_files(std::string(100000, '*')), 0, one_file},
-        {"256 wildcards select every visible file", one_file, u"_ " + std::u16string(256, u'*'),
-         "1_a.txt ==> a.txt\r\n\r\n", 0, {{"a.txt", "a"}}},
+        {"256 wildcards select every visible file",
+         one_file,
+         u"_ " + std::u16string(256, u'*'),
+         "1_a.txt ==> a.txt\r\n\r\n",
+         0,
+         {{"a.txt", "a"}}},
     };
     for (const auto& c : cases) hardening::check_bad_input(c);
 }
@@ -65,7 +76,8 @@ TEST(BadInput, TheRootDirectoryIsListedNotChanged) {
     EXPECT_EQ(run.out.substr(run.out.size() - 2), "\r\n");
     const std::string skipped = " <== SKIPPED (Can't shorten)";
     std::size_t start = 0;
-    for (std::size_t end; (end = run.out.find("\r\n", start)) != run.out.size() - 2; start = end + 2) {
+    for (std::size_t end; (end = run.out.find("\r\n", start)) != run.out.size() - 2;
+         start = end + 2) {
         const std::string line = run.out.substr(start, end - start);
         EXPECT_TRUE(line.size() > skipped.size() &&
                     line.substr(line.size() - skipped.size()) == skipped)
@@ -118,8 +130,8 @@ TEST(BadInput, RefusedDirectoriesAndAReadOnlyFileSystem) {
 
     struct permission_case {
         const char* what;
-        const char* sub;        // the directory that refuses
-        fs::perms mode;         // its mode, unless it is a read-only mount
+        const char* sub;  // the directory that refuses
+        fs::perms mode;   // its mode, unless it is a read-only mount
         bool read_only_mount;
         std::string out;
         int exit_code;

@@ -63,13 +63,21 @@ std::size_t stop() {
     return requests;
 }
 
-bool fired() { return has_fired; }
+bool fired() {
+    return has_fired;
+}
 
 }  // namespace failing_new
 
-void* operator new(std::size_t size) { return allocate(size, false); }
-void* operator new[](std::size_t size) { return allocate(size, false); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, true); }
+void* operator new(std::size_t size) {
+    return allocate(size, false);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size, false);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocate(size, true);
+}
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return allocate(size, true);
 }
@@ -86,15 +94,33 @@ void* operator new[](std::size_t size, std::align_val_t alignment, const std::no
     return allocate_aligned(size, alignment, true);
 }
 
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete(void* block, std::align_val_t) noexcept { release_aligned(block); }
-void operator delete[](void* block, std::align_val_t) noexcept { release_aligned(block); }
-void operator delete(void* block, std::size_t, std::align_val_t) noexcept { release_aligned(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::align_val_t) noexcept {
+    release_aligned(block);
+}
+void operator delete[](void* block, std::align_val_t) noexcept {
+    release_aligned(block);
+}
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept {
+    release_aligned(block);
+}
 void operator delete[](void* block, std::size_t, std::align_val_t) noexcept {
     release_aligned(block);
 }

@@ -1,8 +1,8 @@
 // A console that fails every write, a reader that goes away, and signals
 // during the rename pass: the run still renames every file and ends as a
 // normal run does.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,7 +38,8 @@ std::string make_files(const scratch_dir& dir, int count) {
     if (found.size() != static_cast<std::size_t>(count))
         return ::testing::AssertionFailure() << found.size() << " files instead of " << count;
     for (int i = 0; i < count; ++i) {
-        const std::string name = std::to_string(10000 + i) + " track" + std::to_string(10000 + i) + ".txt";
+        const std::string name =
+            std::to_string(10000 + i) + " track" + std::to_string(10000 + i) + ".txt";
         const auto it = found.find("track" + std::to_string(10000 + i) + ".txt");
         if (it == found.end() || it->second != name)
             return ::testing::AssertionFailure() << name << " was not renamed";

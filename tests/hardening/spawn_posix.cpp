@@ -15,7 +15,9 @@
 
 namespace hardening {
 
-std::filesystem::path program_path() { return HEADTRIM_PATH; }
+std::filesystem::path program_path() {
+    return HEADTRIM_PATH;
+}
 
 bool nobody_ids(uid_t& uid, gid_t& gid) {
     const passwd* user = getpwnam("nobody");
@@ -93,7 +95,8 @@ spawn_result spawn(const spawn_request& request) {
         close(out[1]);
         char buffer[512];
         while (result.out.size() < request.read_limit) {
-            const std::size_t room = std::min(sizeof buffer, request.read_limit - result.out.size());
+            const std::size_t room =
+                std::min(sizeof buffer, request.read_limit - result.out.size());
             const ssize_t n = read(out[0], buffer, room);
             if (n > 0) {
                 result.out.append(buffer, static_cast<std::size_t>(n));

@@ -22,9 +22,10 @@ struct spawn_request {
     std::vector<std::string> arguments;  // after the program name
     std::filesystem::path dir;           // the working directory
     output out = output::pipe;
-    std::size_t read_limit = static_cast<std::size_t>(-1);  // the reader closes after this many bytes
-    bool as_nobody = false;  // drop root for the user "nobody" (no change when not root)
-    std::filesystem::path program;  // the built program unless given
+    std::size_t read_limit =
+        static_cast<std::size_t>(-1);  // the reader closes after this many bytes
+    bool as_nobody = false;            // drop root for the user "nobody" (no change when not root)
+    std::filesystem::path program;     // the built program unless given
     // Called with the child's id after each piece of output that is read.
     std::function<void(pid_t)> on_output;
 };
