@@ -93,9 +93,8 @@ TEST(HostileConsole, EveryFailedWriteIsRecorded) {
         {"a full device (disk full)", output::full_device, 61},
     };
     for (const auto& c : cases) {
-        int report[2], reader[2];
+        int report[2];
         ASSERT_EQ(pipe(report), 0);
-        ASSERT_EQ(pipe(reader), 0);
         std::fflush(nullptr);
         const pid_t child = fork();
         if (child == 0) {
@@ -103,7 +102,11 @@ TEST(HostileConsole, EveryFailedWriteIsRecorded) {
             if (c.out == output::closed) {
                 close(STDOUT_FILENO);
             } else if (c.out == output::pipe) {
-                close(reader[0]);  // the reader is gone before the first write
+                // A pipe made here, so that no other process holds its read
+                // end: the reader is gone before the first write.
+                int reader[2];
+                if (pipe(reader) != 0) _exit(2);
+                close(reader[0]);
                 dup2(reader[1], STDOUT_FILENO);
             } else {
                 const int full = open("/dev/full", O_WRONLY);
@@ -124,8 +127,6 @@ TEST(HostileConsole, EveryFailedWriteIsRecorded) {
             _exit(write(report[1], codes, sizeof codes) == sizeof codes ? 0 : 1);
         }
         close(report[1]);
-        close(reader[0]);
-        close(reader[1]);
         std::uint8_t codes[2] = {0, 0};
         const ssize_t got = read(report[0], codes, sizeof codes);
         close(report[0]);
