@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cmath>
 #include <new>
 
@@ -18,14 +19,18 @@ std::string format_number(double value, const std::string& mask) {
             grouping = true;
     }
     // Round half to even in the current (round-to-nearest) environment.
-    double whole = std::nearbyint(std::fabs(value));
+    const double whole = std::nearbyint(std::fabs(value));
+    // The exact decimal digits of the whole number: at most 309 for a double.
+    // Dividing by ten step by step would round, and large values would get
+    // wrong digits.
+    char exact[320];
+    const auto converted =
+        std::to_chars(exact, exact + sizeof exact, whole, std::chars_format::fixed, 0);
+    if (converted.ec != std::errc{}) return {};
     try {
-        std::string digits;
-        do {
-            digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(std::fmod(whole, 10.0))));
-            whole = std::floor(whole / 10.0);
-        } while (whole >= 1.0);
-        while (static_cast<int>(digits.size()) < placeholders) digits.insert(digits.begin(), '0');
+        std::string digits(exact, converted.ptr);
+        if (static_cast<int>(digits.size()) < placeholders)
+            digits.insert(0, static_cast<std::size_t>(placeholders) - digits.size(), '0');
         if (!grouping) return digits;
         std::string result;
         result.reserve(digits.size() + digits.size() / 3);

@@ -1,6 +1,7 @@
 #include "tool/tool.h"
 
 #include <new>
+#include <utility>
 
 #include "fs/fs.h"
 #include "host/error_state.h"
@@ -12,13 +13,24 @@ namespace {
 
 constexpr std::int32_t TO_THE_END = 2147483647;
 
+// A message text as narrow text. Storage failure: code 7 recorded, the empty
+// text, as for any copy of a literal.
+std::string literal(const char* text) {
+    try {
+        return text;
+    } catch (const std::bad_alloc&) {
+        record_error(7);
+        return {};
+    }
+}
+
 void print_line(const std::string& text) {
     print_text(text);
     print_newline();
 }
 
 void print_usage() {
-    for (const char* line : messages::usage_lines) print_line(line);
+    for (const char* line : messages::usage_lines) print_line(literal(line));
     print_newline();
 }
 
@@ -35,22 +47,22 @@ std::string failure_reason(DWORD system_error) {
     switch (system_error) {
         case 80:   // ERROR_FILE_EXISTS
         case 183:  // ERROR_ALREADY_EXISTS
-            return "Name already exists";
-        case 2: return "File not found";
-        case 3: return "Path not found";
+            return literal("Name already exists");
+        case 2: return literal("File not found");
+        case 3: return literal("Path not found");
         case 123:  // ERROR_INVALID_NAME
         case 161:  // ERROR_BAD_PATHNAME
         case 206:  // ERROR_FILENAME_EXCED_RANGE
-            return "Bad file name";
+            return literal("Bad file name");
         case 5:
-        case 19: return "Permission denied";
+        case 19: return literal("Permission denied");
         case 32:
-        case 33: return "File in use";
+        case 33: return literal("File in use");
         case 39:
-        case 112: return "Disk full";
+        case 112: return literal("Disk full");
         case 8:
-        case 14: return "Out of memory";
-        default: return concat("Error ", format_number(system_error, "0"));
+        case 14: return literal("Out of memory");
+        default: return concat(literal("Error "), format_number(system_error, "0"));
     }
 }
 
@@ -60,14 +72,16 @@ bool collect_matches(const arguments& args, std::vector<std::u16string>& match_l
                      std::int32_t& match_count) {
     std::u16string found = first_match(args.search_spec);
     if (found.empty()) {
-        print_line(concat(concat(messages::no_files_before, args.filespec), messages::no_files_after));
+        print_line(concat(concat(literal(messages::no_files_before), args.filespec),
+                          literal(messages::no_files_after)));
         print_newline();
         return false;
     }
     while (!found.empty()) {
         if (match_count == MAX_MATCHES) {
-            print_line(concat(concat(messages::limit_before, format_number(MAX_MATCHES, "0,")),
-                              messages::limit_after));
+            print_line(concat(
+                concat(literal(messages::limit_before), format_number(MAX_MATCHES, "0,")),
+                literal(messages::limit_after)));
             print_newline();
             return false;
         }
@@ -89,7 +103,7 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         const std::u16string first = parse_field(name, args.wide_separator, 1);
         const std::string shown = to_narrow(name);
         if (first.size() == name.size()) {
-            print_line(concat(shown, messages::skipped));
+            print_line(concat(shown, literal(messages::skipped)));
             continue;
         }
         const std::u16string new_name =
@@ -98,12 +112,12 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         const rename_outcome outcome =
             directory.empty() ? rename_file(name, new_name)
                               : rename_file(concat(directory, name), concat(directory, new_name));
-        std::string line = concat(concat(shown, messages::arrow), to_narrow(new_name));
+        std::string line = concat(concat(shown, literal(messages::arrow)), to_narrow(new_name));
         if (!outcome.ok) {
             all_done = false;
-            line = concat(concat(concat(line, messages::failed_before),
+            line = concat(concat(concat(line, literal(messages::failed_before)),
                                  failure_reason(outcome.system_error)),
-                          messages::failed_after);
+                          literal(messages::failed_after));
         }
         print_line(line);
     }
@@ -129,19 +143,20 @@ bool is_help_request() {
 arguments interpret_arguments(const std::u16string& tail) {
     arguments args{};
     const std::u16string space = u" ";
-    const std::u16string first_wide = parse_field(tail, space, 1);
-    const std::string first = to_narrow(first_wide);
+    // The fields are handed on, never copied: a copy would need storage.
+    std::u16string first_wide = parse_field(tail, space, 1);
+    std::string first = to_narrow(first_wide);
     std::u16string spec_wide;
     if (text_length(first) == 1) {
-        args.separator = first;
-        args.wide_separator = first_wide;
+        args.separator = std::move(first);
+        args.wide_separator = std::move(first_wide);
         spec_wide = parse_field(tail, space, 2);
         args.filespec = to_narrow(spec_wide);
     } else {
         args.separator.assign(1, ' ');
         args.wide_separator = space;
-        spec_wide = first_wide;
-        args.filespec = first;
+        spec_wide = std::move(first_wide);
+        args.filespec = std::move(first);
     }
     if (equal_narrow(args.filespec, "")) {
         args.usage = true;

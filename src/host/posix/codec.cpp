@@ -60,7 +60,9 @@ struct unit_writer {
 struct unit_counter {
     std::size_t count = 0;
     template <class Unit>
-    void operator()(Unit) { ++count; }
+    void operator()(Unit) {
+        ++count;
+    }
 };
 
 // Writes into storage of a given size and notes when more would not fit.
@@ -164,8 +166,8 @@ char* encode_into(const char16_t* units, std::size_t count, char* bytes) {
 
 std::string encode_units(const char16_t* units, std::size_t count) {
     std::string bytes(count * 3, '\0');  // a unit gives at most three bytes
-    bytes.resize(static_cast<std::size_t>(
-        encode(units, count, unit_writer<char>{bytes.data()}).at - bytes.data()));
+    bytes.resize(static_cast<std::size_t>(encode(units, count, unit_writer<char>{bytes.data()}).at -
+                                          bytes.data()));
     return bytes;
 }
 
@@ -235,8 +237,8 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
         return static_cast<int>(needed);
     }
     // Straight into the buffer, in one pass; a buffer found short fails.
-    const auto written =
-        posix_layer::encode(units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
+    const auto written = posix_layer::encode(
+        units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
     if (written.overflow) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;

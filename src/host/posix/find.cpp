@@ -208,8 +208,7 @@ bool listed_before(std::u16string_view a, std::u16string_view b) {
     return a < b;
 }
 
-void fill_find_data(const find_search& search, const found_entry& entry,
-                    LPWIN32_FIND_DATAW found) {
+void fill_find_data(const find_search& search, const found_entry& entry, LPWIN32_FIND_DATAW found) {
     std::memset(found, 0, sizeof *found);
     found->dwFileAttributes = entry.attributes;
     const std::u16string_view name = search.name_of(entry);

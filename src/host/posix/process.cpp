@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "host/platform.h"
@@ -85,14 +86,19 @@ void platform_start(int argc, char** argv) {
         }
     }
 
-    std::string line = "\"";
-    line += (argc > 0 && argv[0] != nullptr) ? argv[0] : "headtrim";
-    line += '"';
-    for (int i = 1; i < argc; ++i) {
-        line += ' ';
-        line += argv[i];
+    // Without storage for it the command line stays the bare program name, so
+    // the tail is empty, as after a failed copy of the tail.
+    try {
+        std::string line = "\"";
+        line += (argc > 0 && argv[0] != nullptr) ? argv[0] : "headtrim";
+        line += '"';
+        for (int i = 1; i < argc; ++i) {
+            line += ' ';
+            line += argv[i];
+        }
+        command_line = posix_layer::decode_bytes(line.data(), line.size());
+    } catch (const std::bad_alloc&) {
     }
-    command_line = posix_layer::decode_bytes(line.data(), line.size());
 }
 
 BOOL GetVersionExA(LPOSVERSIONINFOA info) {
