@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -229,6 +228,8 @@ TEST(wildcard_match, follows_the_windows_rules) {
         {u"*.txt", u"a.txt", true},
         {u"*.txt", u"a.txt.txt", true},
         {u"*.txt", u"txt", false},
+        {u"*.t?t", u"A.TXT", true},
+        {u"*b?", u"b", false},
         // Names without wildcards match only themselves.
         {u"readme", u"readme", true},
         {u"readme", u"readme2", false},
@@ -246,15 +247,16 @@ TEST(wildcard_match, follows_the_windows_rules) {
     }
 }
 
-// Many stars against a long name must not explode into backtracking.
+// Many stars against a long name must not explode into backtracking: a
+// matcher that tried every split would not finish these within the test
+// run's time limit. No clock is read here; the suite asserts no timings.
 TEST(wildcard_match, many_stars_take_polynomial_time) {
     const std::u16string long_run(20000, u'a');
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(posix_layer::wildcard_match(u"a*a*a*a*a*b", long_run));
     EXPECT_FALSE(posix_layer::wildcard_match(u"*a*a*a*a*a*a*a*a*a*a*a*a*?b", long_run));
     EXPECT_TRUE(posix_layer::wildcard_match(u"*a*a*a*a*a*a*a*a*a*a*a*a*a", long_run));
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::seconds(2));
+    // Both ends fit here, so only the scan between them can say no.
+    EXPECT_FALSE(posix_layer::wildcard_match(u"a*a*a*a*a*a*a*a*a*a*a*a*b*a", long_run));
 }
 
 // ---------------------------------------------------------------------------

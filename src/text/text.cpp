@@ -81,6 +81,20 @@ std::string to_narrow(const std::u16string& text) {
     if (text.empty()) return {};
     const UINT code_page = conversion_code_page();
     const int count = static_cast<int>(text.size());
+    // A short text, such as a file name, converts in one call into this
+    // frame's buffer (no code page takes more than four bytes for a unit);
+    // a longer one is measured first.
+    char buffer[256];
+    if (count <= static_cast<int>(sizeof buffer / 4)) {
+        const int bytes = WideCharToMultiByte(code_page, 0, wide_ptr(text.data()), count, buffer,
+                                              static_cast<int>(sizeof buffer), nullptr, nullptr);
+        if (bytes <= 0) return {};
+        try {
+            return std::string(buffer, static_cast<std::size_t>(bytes));
+        } catch (const std::bad_alloc&) {
+            return {};
+        }
+    }
     const int bytes =
         WideCharToMultiByte(code_page, 0, wide_ptr(text.data()), count, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) return {};

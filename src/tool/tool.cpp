@@ -85,7 +85,7 @@ bool collect_matches(const arguments& args, std::vector<std::u16string>& match_l
             print_newline();
             return false;
         }
-        match_list[static_cast<std::size_t>(match_count)] = std::move(found);
+        match_list.push_back(std::move(found));  // within the reserved capacity
         ++match_count;
         found = next_match();
     }
@@ -108,8 +108,10 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         }
         const std::u16string new_name =
             mid_from(name, static_cast<std::int32_t>(first.size()) + 2, TO_THE_END);
+        // Without a directory part the names go as they are, uncopied.
         const rename_outcome outcome =
-            rename_file(concat(directory, name), concat(directory, new_name));
+            directory.empty() ? rename_file(name, new_name)
+                              : rename_file(concat(directory, name), concat(directory, new_name));
         std::string line = concat(concat(shown, literal(messages::arrow)), to_narrow(new_name));
         if (!outcome.ok) {
             all_done = false;
@@ -128,10 +130,13 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
 bool is_help_request() {
     static const char* const exact[] = {"", "/?", "?"};
     static const char* const folded[] = {"help", "/h", "/help"};
+    // One copy of the tail and one folded copy serve every comparison.
+    const std::u16string tail = command_tail();
     for (const char* word : exact)
-        if (equal_wide(command_tail(), to_wide(word))) return true;
+        if (equal_wide(tail, to_wide(word))) return true;
+    const std::u16string lower = to_lower(tail);
     for (const char* word : folded)
-        if (equal_wide(to_lower(command_tail()), to_wide(word))) return true;
+        if (equal_wide(lower, to_wide(word))) return true;
     return false;
 }
 
@@ -163,9 +168,12 @@ arguments interpret_arguments(const std::u16string& tail) {
 }
 
 int tool_main() {
+    // The whole capacity at once; a slot is filled, never grown into. Slots
+    // are made as names arrive, so a short run touches only the storage it
+    // uses.
     std::vector<std::u16string> match_list;
     try {
-        match_list.resize(MAX_MATCHES);
+        match_list.reserve(MAX_MATCHES);
     } catch (const std::bad_alloc&) {
         record_error(241);
     }

@@ -48,12 +48,48 @@ std::size_t utf8_sequence(const unsigned char* p, std::size_t n, char32_t& cp) {
     return len;
 }
 
+// Where decode and encode put what they make: into storage, or nowhere but a
+// count. The caller gets the writer back, so its position or count stays in a
+// register while the loop runs.
+template <class Unit>
+struct unit_writer {
+    Unit* at;
+    void operator()(Unit u) { *at++ = u; }
+};
+
+struct unit_counter {
+    std::size_t count = 0;
+    template <class Unit>
+    void operator()(Unit) {
+        ++count;
+    }
+};
+
+// Writes into storage of a given size and notes when more would not fit.
+template <class Unit>
+struct bounded_writer {
+    Unit* at;
+    Unit* end;
+    bool overflow = false;
+    void operator()(Unit u) {
+        if (at == end) {
+            overflow = true;
+        } else {
+            *at++ = u;
+        }
+    }
+};
+
 // Walks the bytes and hands each resulting UTF-16 unit to out.
 template <class Out>
-void decode(const char* bytes, std::size_t count, Out out) {
+Out decode(const char* bytes, std::size_t count, Out out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
     while (i < count) {
+        while (p[i] < 0x80) {  // most names are ASCII: one test each
+            out(static_cast<char16_t>(p[i]));
+            if (++i == count) return out;
+        }
         char32_t cp;
         const std::size_t len = utf8_sequence(p + i, count - i, cp);
         if (len == 0) {
@@ -69,12 +105,17 @@ void decode(const char* bytes, std::size_t count, Out out) {
             i += len;
         }
     }
+    return out;
 }
 
 // Walks the units and hands each resulting byte to out.
 template <class Out>
-void encode(const char16_t* units, std::size_t count, Out out) {
+Out encode(const char16_t* units, std::size_t count, Out out) {
     for (std::size_t i = 0; i < count; ++i) {
+        while (units[i] < 0x80) {  // most names are ASCII: one test each
+            out(static_cast<char>(units[i]));
+            if (++i == count) return out;
+        }
         char32_t cp = units[i];
         if (cp >= 0xDC80 && cp <= 0xDCFF) {
             out(static_cast<char>(cp - escape_base));
@@ -88,9 +129,7 @@ void encode(const char16_t* units, std::size_t count, Out out) {
             out('?');
             continue;
         }
-        if (cp < 0x80) {
-            out(static_cast<char>(cp));
-        } else if (cp < 0x800) {
+        if (cp < 0x800) {
             out(static_cast<char>(0xC0 | (cp >> 6)));
             out(static_cast<char>(0x80 | (cp & 0x3F)));
         } else if (cp < 0x10000) {
@@ -104,40 +143,32 @@ void encode(const char16_t* units, std::size_t count, Out out) {
             out(static_cast<char>(0x80 | (cp & 0x3F)));
         }
     }
+    return out;
 }
 
 }  // namespace
 
+std::size_t decode_into(const char* bytes, std::size_t count, char16_t* units) {
+    return static_cast<std::size_t>(decode(bytes, count, unit_writer<char16_t>{units}).at - units);
+}
+
+// Written into storage of the largest size the result can take, then cut to
+// the size it took: one allocation, no per-unit growth checks.
 std::u16string decode_bytes(const char* bytes, std::size_t count) {
-    std::u16string units;
-    units.reserve(count);
-    decode(bytes, count, [&](char16_t u) { units.push_back(u); });
+    std::u16string units(count, u'\0');  // a byte gives at most one unit
+    units.resize(decode_into(bytes, count, units.data()));
     return units;
 }
 
+char* encode_into(const char16_t* units, std::size_t count, char* bytes) {
+    return encode(units, count, unit_writer<char>{bytes}).at;
+}
+
 std::string encode_units(const char16_t* units, std::size_t count) {
-    std::string bytes;
-    bytes.reserve(count);
-    encode(units, count, [&](char b) { bytes.push_back(b); });
+    std::string bytes(count * 3, '\0');  // a unit gives at most three bytes
+    bytes.resize(static_cast<std::size_t>(encode(units, count, unit_writer<char>{bytes.data()}).at -
+                                          bytes.data()));
     return bytes;
-}
-
-char16_t lower_unit(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? static_cast<char16_t>(c + 32) : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
-        (c >= 0x410 && c <= 0x42F))
-        return static_cast<char16_t>(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return static_cast<char16_t>(c + 80);
-    return c;
-}
-
-char16_t upper_unit(char16_t c) {
-    if (c < 0x80) return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
-    if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3CB && c != 0x3C2) ||
-        (c >= 0x430 && c <= 0x44F))
-        return static_cast<char16_t>(c - 32);
-    if (c >= 0x450 && c <= 0x45F) return static_cast<char16_t>(c - 80);
-    return c;
 }
 
 }  // namespace posix_layer
@@ -156,8 +187,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR bytes, int byte_count, LPWSTR units,
         return 0;
     }
     const std::size_t n = byte_count == -1 ? std::strlen(bytes) + 1 : std::size_t(byte_count);
-    std::size_t needed = 0;
-    posix_layer::decode(bytes, n, [&](char16_t) { ++needed; });
+    const std::size_t needed = posix_layer::decode(bytes, n, posix_layer::unit_counter{}).count;
     if (needed > std::size_t(INT_MAX)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
@@ -167,8 +197,7 @@ int MultiByteToWideChar(UINT, DWORD, LPCSTR bytes, int byte_count, LPWSTR units,
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::size_t at = 0;
-    posix_layer::decode(bytes, n, [&](char16_t u) { units[at++] = u; });
+    posix_layer::decode(bytes, n, posix_layer::unit_writer<char16_t>{units});
     return static_cast<int>(needed);
 }
 
@@ -186,31 +215,35 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
     } else {
         n = std::size_t(unit_count);
     }
-    std::size_t needed = 0;
-    bool defaulted = false;
-    posix_layer::encode(units, n, [&](char) { ++needed; });
-    for (std::size_t i = 0; i < n; ++i) {
-        const char16_t u = units[i];
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
-            ++i;
-        } else if (u >= 0xD800 && u <= 0xDFFF && !(u >= escape_base + 0x80 && u <= 0xDCFF)) {
-            defaulted = true;
+    if (used_default != nullptr) {
+        bool defaulted = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const char16_t u = units[i];
+            if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 &&
+                units[i + 1] <= 0xDFFF) {
+                ++i;
+            } else if (u >= 0xD800 && u <= 0xDFFF && !(u >= escape_base + 0x80 && u <= 0xDCFF)) {
+                defaulted = true;
+            }
         }
+        *used_default = defaulted ? TRUE : FALSE;
     }
-    if (used_default != nullptr) *used_default = defaulted ? TRUE : FALSE;
-    if (needed > std::size_t(INT_MAX)) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+    if (byte_capacity == 0) {
+        const std::size_t needed = posix_layer::encode(units, n, posix_layer::unit_counter{}).count;
+        if (needed > std::size_t(INT_MAX)) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return 0;
+        }
+        return static_cast<int>(needed);
     }
-    if (byte_capacity == 0) return static_cast<int>(needed);
-    if (needed > std::size_t(byte_capacity)) {
+    // Straight into the buffer, in one pass; a buffer found short fails.
+    const auto written = posix_layer::encode(
+        units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
+    if (written.overflow) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
         return 0;
     }
-    std::size_t at = 0;
-    posix_layer::encode(units, n, [&](char b) { bytes[at++] = b; });
-    return static_cast<int>(needed);
+    return static_cast<int>(written.at - bytes);
 }
 
 DWORD CharLowerBuffW(LPWSTR units, DWORD count) {

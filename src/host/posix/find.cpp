@@ -20,12 +20,45 @@ namespace posix_layer {
 
 namespace {
 
+// A unit of the pattern other than "*" against a unit of the name.
+bool same_unit(char16_t pattern_unit, char16_t name_unit) {
+    return pattern_unit == name_unit || pattern_unit == u'?' ||
+           upper_unit(pattern_unit) == upper_unit(name_unit);
+}
+
 // Plain "*" and "?" matching: greedy stars with a single backtrack point. On a
 // mismatch only the most recent star takes one more unit; an earlier star never
 // needs to grow, since the later one can absorb the same units. So the cost
 // stays at pattern size times name size however many stars there are.
 bool match_stars(std::u16string_view pattern, std::u16string_view name) {
     constexpr std::size_t none = std::u16string_view::npos;
+    // What follows the last star must match the end of the name unit for unit.
+    // Checked first, from the end, it turns away most names of a large
+    // directory ("*.mp3" against "x.ogg") at their last unit. With a single
+    // star, that and the units before it decide the match.
+    const std::size_t last_star = pattern.rfind(u'*');
+    if (last_star != none) {
+        const std::size_t tail = pattern.size() - last_star - 1;
+        if (tail > name.size()) {
+            return false;
+        }
+        for (std::size_t i = 1; i <= tail; ++i) {
+            if (!same_unit(pattern[pattern.size() - i], name[name.size() - i])) {
+                return false;
+            }
+        }
+        if (pattern.find(u'*') == last_star) {
+            if (last_star + tail > name.size()) {
+                return false;
+            }
+            for (std::size_t i = 0; i < last_star; ++i) {
+                if (!same_unit(pattern[i], name[i])) {
+                    return false;
+                }
+            }
+            return true;
+        }
+    }
     std::size_t p = 0;
     std::size_t n = 0;
     std::size_t star = none;  // position of the last "*" seen
@@ -34,8 +67,7 @@ bool match_stars(std::u16string_view pattern, std::u16string_view name) {
         if (p < pattern.size() && pattern[p] == u'*') {
             star = p++;
             resume = n;
-        } else if (p < pattern.size() &&
-                   (pattern[p] == u'?' || upper_unit(pattern[p]) == upper_unit(name[n]))) {
+        } else if (p < pattern.size() && same_unit(pattern[p], name[n])) {
             ++p;
             ++n;
         } else if (star != none) {
@@ -67,19 +99,28 @@ bool wildcard_match(std::u16string_view pattern, std::u16string_view name) {
 
 namespace {
 
-using posix_layer::decode_bytes;
+using posix_layer::decode_into;
 using posix_layer::encode_units;
 using posix_layer::upper_unit;
 
+// A match: where its name lies in the search's name store, and its
+// attributes. Plain numbers, so sorting moves no strings.
 struct found_entry {
-    std::u16string name;
+    std::size_t offset;
+    std::size_t length;
     DWORD attributes;
 };
 
-// What a search handle points to: every match, already sorted.
+// What a search handle points to: every match, already sorted, with the
+// names one after another in one store rather than one allocation each.
 struct find_search {
+    std::u16string names;
     std::vector<found_entry> entries;
     std::size_t next = 0;
+
+    std::u16string_view name_of(const found_entry& entry) const {
+        return std::u16string_view(names.data() + entry.offset, entry.length);
+    }
 };
 
 DWORD attributes_of_mode(mode_t mode) {
@@ -148,24 +189,31 @@ DWORD attributes_of_entry(int dir_fd, const dirent* entry) {
 
 // Ordinal order of the upper-cased names, as NTFS lists a directory; the raw
 // names break ties so that names differing only in case keep a fixed order.
-bool listed_before(const found_entry& a, const found_entry& b) {
-    const auto upper_less = [](char16_t x, char16_t y) { return upper_unit(x) < upper_unit(y); };
-    if (std::lexicographical_compare(a.name.begin(), a.name.end(), b.name.begin(), b.name.end(),
-                                     upper_less)) {
-        return true;
+// One pass over the common part decides all but the ties.
+bool listed_before(std::u16string_view a, std::u16string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] == b[i]) {
+            continue;  // equal units need no case mapping
+        }
+        const char16_t x = upper_unit(a[i]);
+        const char16_t y = upper_unit(b[i]);
+        if (x != y) {
+            return x < y;
+        }
     }
-    if (std::lexicographical_compare(b.name.begin(), b.name.end(), a.name.begin(), a.name.end(),
-                                     upper_less)) {
-        return false;
+    if (a.size() != b.size()) {
+        return a.size() < b.size();
     }
-    return a.name < b.name;
+    return a < b;
 }
 
-void fill_find_data(const found_entry& entry, LPWIN32_FIND_DATAW found) {
+void fill_find_data(const find_search& search, const found_entry& entry, LPWIN32_FIND_DATAW found) {
     std::memset(found, 0, sizeof *found);
     found->dwFileAttributes = entry.attributes;
-    std::copy(entry.name.begin(), entry.name.end(), found->cFileName);
-    found->cFileName[entry.name.size()] = u'\0';
+    const std::u16string_view name = search.name_of(entry);
+    std::copy(name.begin(), name.end(), found->cFileName);
+    found->cFileName[name.size()] = u'\0';
 }
 
 struct dir_closer {
@@ -208,21 +256,35 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
                 }
                 break;
             }
-            std::u16string name = decode_bytes(entry->d_name, std::strlen(entry->d_name));
+            // Decoded into a buffer of this frame: only a match becomes a
+            // stored text, so a large directory costs no allocation per entry.
+            // Three bytes give at least one unit, so a name too long for the
+            // buffer has MAX_PATH units or more and is skipped below anyway.
+            char16_t units[3 * MAX_PATH];
+            const std::size_t bytes = std::strlen(entry->d_name);
+            if (bytes >= 3 * MAX_PATH) {
+                continue;
+            }
+            const std::u16string_view name(units, decode_into(entry->d_name, bytes, units));
             // A system name is at most 255 bytes, so this only guards cFileName.
             if (name.size() >= MAX_PATH || !posix_layer::wildcard_match(name_pattern, name)) {
                 continue;
             }
             const DWORD attributes = attributes_of_entry(dirfd(dir.get()), entry);
-            search->entries.push_back({std::move(name), attributes});
+            search->entries.push_back({search->names.size(), name.size(), attributes});
+            search->names.append(name);
         }
 
         if (search->entries.empty()) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
-        std::sort(search->entries.begin(), search->entries.end(), listed_before);
-        fill_find_data(search->entries.front(), found);
+        const find_search& store = *search;
+        std::sort(search->entries.begin(), search->entries.end(),
+                  [&store](const found_entry& a, const found_entry& b) {
+                      return listed_before(store.name_of(a), store.name_of(b));
+                  });
+        fill_find_data(*search, search->entries.front(), found);
         search->next = 1;
         return search.release();
     } catch (const std::bad_alloc&) {
@@ -245,7 +307,7 @@ BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    fill_find_data(state->entries[state->next++], found);
+    fill_find_data(*state, state->entries[state->next++], found);
     return TRUE;
 }
 

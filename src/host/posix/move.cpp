@@ -96,6 +96,19 @@ DWORD missing_entry_error(const std::string& from, const std::string& to) {
     return ERROR_FILE_NOT_FOUND;
 }
 
+// The name as the system takes it: UTF-8, NUL-terminated. A name shorter
+// than MAX_PATH units, as every name that rename_file hands over is, goes
+// into the caller's buffer; only a longer one takes allocated storage.
+const char* system_name(std::u16string_view units, char (&buffer)[3 * MAX_PATH + 1],
+                        std::string& storage) {
+    if (units.size() < MAX_PATH) {
+        *posix_layer::encode_into(units.data(), units.size(), buffer) = '\0';
+        return buffer;
+    }
+    storage = posix_layer::encode_units(units.data(), units.size());
+    return storage.c_str();
+}
+
 }  // namespace
 
 BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
@@ -108,11 +121,13 @@ BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
         return FALSE;
     }
     try {
-        const std::u16string_view from_units(existing_name);
-        const std::u16string_view to_units(new_name);
-        const std::string from = posix_layer::encode_units(from_units.data(), from_units.size());
-        const std::string to = posix_layer::encode_units(to_units.data(), to_units.size());
-        const int err = rename_no_replace(from.c_str(), to.c_str());
+        char from_buffer[3 * MAX_PATH + 1];
+        char to_buffer[3 * MAX_PATH + 1];
+        std::string from_storage;
+        std::string to_storage;
+        const char* from = system_name(existing_name, from_buffer, from_storage);
+        const char* to = system_name(new_name, to_buffer, to_storage);
+        const int err = rename_no_replace(from, to);
         if (err == 0) {
             return TRUE;
         }
