@@ -38,6 +38,31 @@ TEST(PosixCodePage, DecodesValidUtf8AndEscapesTheRest) {
     EXPECT_EQ(to_narrow(u"\xD800x"), "?x");  // a lone surrogate has no byte form
 }
 
+// ASCII is copied in groups; a non-ASCII character at any place, inside a
+// group or just after one, must end the group there and convert as it would
+// alone.
+TEST(PosixCodePage, NonAsciiAtEveryPlaceOfALongName) {
+    struct insert {
+        std::string bytes;
+        std::u16string units;
+    };
+    const insert inserts[] = {
+        {"\xC3\xA9"s, u"\u00E9"},
+        {"\xFF"s, u"\xDCFF"},
+        {"\xF0\x9F\x8E\xB5"s, u"\U0001F3B5"},
+    };
+    const std::string ascii = "0123456789 song.mp3x";
+    const std::u16string ascii_wide = u"0123456789 song.mp3x";
+    for (const insert& c : inserts) {
+        for (std::size_t at = 0; at <= ascii.size(); ++at) {
+            const std::string bytes = ascii.substr(0, at) + c.bytes + ascii.substr(at);
+            const std::u16string units = ascii_wide.substr(0, at) + c.units + ascii_wide.substr(at);
+            EXPECT_EQ(to_wide(bytes), units) << testing::PrintToString(bytes);
+            EXPECT_EQ(to_narrow(units), bytes) << testing::PrintToString(bytes);
+        }
+    }
+}
+
 TEST(PosixCodePage, ConversionCallsFollowTheWindowsContract) {
     const char bytes[] = "a\xC3\xA9";
     EXPECT_EQ(MultiByteToWideChar(CP_ACP, MB_PRECOMPOSED, bytes, 3, nullptr, 0), 2);

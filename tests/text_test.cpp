@@ -34,6 +34,9 @@ TEST(Concat, JoinsAndPassesEmptyOperandsThrough) {
     EXPECT_EQ(concat("ab"s, ""s), "ab");
     EXPECT_EQ(concat(""s, ""s), "");
     EXPECT_EQ(concat("a\0b"s, "\0"s), "a\0b\0"s);
+    EXPECT_EQ(concat("ab"s, " ==> "s, "cd"s), "ab ==> cd");
+    EXPECT_EQ(concat(""s, "b"s, ""s), "b");
+    EXPECT_EQ(concat("a\0"s, ""s, "\0c"s), "a\0\0c"s);
 }
 
 TEST(Equality, IsOrdinalAndWhole) {

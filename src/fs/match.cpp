@@ -75,7 +75,7 @@ std::u16string first_match(const std::u16string& pattern) {
 std::u16string next_match() {
     search_state* search = open_search();
     if (search == nullptr || search->handle == nullptr) return {};
-    WIN32_FIND_DATAW found{};
+    WIN32_FIND_DATAW found;  // filled by the call; read only when it succeeds
     const auto next = guarded_call(FindNextFileW, search->handle, &found);
     if (!next.result) {
         close_search();

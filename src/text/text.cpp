@@ -114,6 +114,17 @@ std::string concat(const std::string& a, const std::string& b) { return concat_t
 std::u16string concat(const std::u16string& a, const std::u16string& b) {
     return concat_texts(a, b);
 }
+std::string concat(const std::string& a, const std::string& b, const std::string& c) {
+    try {
+        std::string result;
+        result.reserve(a.size() + b.size() + c.size());
+        result.append(a).append(b).append(c);
+        return result;
+    } catch (const std::bad_alloc&) {
+        record_error(7);
+        return {};
+    }
+}
 
 std::string mid_from(const std::string& text, std::int32_t start, std::int32_t count) {
     return mid_texts(text, start, count);

@@ -21,6 +21,9 @@ std::int32_t text_length(const std::string& text);
 // a followed by b. Storage failure: code 7 recorded, the empty text.
 std::string concat(const std::string& a, const std::string& b);
 std::u16string concat(const std::u16string& a, const std::u16string& b);
+// a, b and c in one piece of storage: a report line costs one allocation.
+// Storage failure: code 7 recorded, the empty text.
+std::string concat(const std::string& a, const std::string& b, const std::string& c);
 
 // Up to count bytes from the 1-based position start; a negative start counts
 // from the end. Storage failure: code 7 recorded, the text unchanged.

@@ -97,13 +97,16 @@ bool collect_matches(const arguments& args, std::vector<std::u16string>& match_l
 bool rename_pass(const arguments& args, const std::vector<std::u16string>& match_list,
                  std::int32_t match_count) {
     const std::u16string directory = directory_part(args.search_spec);
+    const std::string arrow = literal(messages::arrow);
+    std::string skipped;  // made when first needed
     bool all_done = true;
     for (std::int32_t i = 0; i < match_count; ++i) {
         const std::u16string& name = match_list[static_cast<std::size_t>(i)];
         const std::u16string first = parse_field(name, args.wide_separator, 1);
         const std::string shown = to_narrow(name);
         if (first.size() == name.size()) {
-            print_line(concat(shown, literal(messages::skipped)));
+            if (skipped.empty()) skipped = literal(messages::skipped);
+            print_line(concat(shown, skipped));
             continue;
         }
         const std::u16string new_name =
@@ -112,14 +115,15 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         const rename_outcome outcome =
             directory.empty() ? rename_file(name, new_name)
                               : rename_file(concat(directory, name), concat(directory, new_name));
-        std::string line = concat(concat(shown, literal(messages::arrow)), to_narrow(new_name));
-        if (!outcome.ok) {
-            all_done = false;
-            line = concat(concat(concat(line, literal(messages::failed_before)),
-                                 failure_reason(outcome.system_error)),
-                          literal(messages::failed_after));
+        if (outcome.ok) {
+            print_line(concat(shown, arrow, to_narrow(new_name)));
+            continue;
         }
-        print_line(line);
+        all_done = false;
+        print_line(concat(concat(shown, arrow, to_narrow(new_name)),
+                          concat(literal(messages::failed_before),
+                                 failure_reason(outcome.system_error),
+                                 literal(messages::failed_after))));
     }
     print_newline();
     return all_done;

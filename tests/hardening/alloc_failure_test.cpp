@@ -72,6 +72,7 @@ TEST(StorageFailure, NarrowTextOperationsGiveTheirDocumentedResult) {
         {"trim_trailing", [] { return trim_trailing(quoted, "\""); }, quoted, 7},
         {"format_number", [] { return format_number(1e20, "0,"); }, "", 7},
         {"concat", [] { return concat(long_name, long_name); }, "", 7},
+        {"concat of three", [] { return concat(long_name, long_name, long_name); }, "", 7},
         {"to_narrow", [] { return to_narrow(long_wide); }, "", 0},
     };
     for (const auto& c : cases) fail_each_request(c);

@@ -2,7 +2,9 @@
 // string converts to UTF-16 and back unchanged, so any file name survives the
 // round trip through wide text.
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "host/posix/internal.h"
 
@@ -80,11 +82,40 @@ struct bounded_writer {
     }
 };
 
+// Runs of ASCII, eight bytes or four units at a time, for the writers into
+// storage: one test per group instead of one per unit. Each returns how many
+// it copied, stopping before the group that holds a non-ASCII unit.
+std::size_t copy_ascii_bytes(const unsigned char* p, std::size_t count, char16_t* out) {
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t group;
+        std::memcpy(&group, p + i, 8);
+        if (group & 0x8080808080808080u) break;
+        for (std::size_t k = 0; k < 8; ++k) out[i + k] = p[i + k];
+    }
+    return i;
+}
+
+std::size_t copy_ascii_units(const char16_t* units, std::size_t count, char* out) {
+    std::size_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        std::uint64_t group;
+        std::memcpy(&group, units + i, 8);
+        if (group & 0xFF80FF80FF80FF80u) break;
+        for (std::size_t k = 0; k < 4; ++k) out[i + k] = static_cast<char>(units[i + k]);
+    }
+    return i;
+}
+
 // Walks the bytes and hands each resulting UTF-16 unit to out.
 template <class Out>
 Out decode(const char* bytes, std::size_t count, Out out) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes);
     std::size_t i = 0;
+    if constexpr (std::is_same_v<Out, unit_writer<char16_t>>) {
+        i = copy_ascii_bytes(p, count, out.at);
+        out.at += i;
+    }
     while (i < count) {
         while (p[i] < 0x80) {  // most names are ASCII: one test each
             out(static_cast<char16_t>(p[i]));
@@ -111,7 +142,12 @@ Out decode(const char* bytes, std::size_t count, Out out) {
 // Walks the units and hands each resulting byte to out.
 template <class Out>
 Out encode(const char16_t* units, std::size_t count, Out out) {
-    for (std::size_t i = 0; i < count; ++i) {
+    std::size_t start = 0;
+    if constexpr (std::is_same_v<Out, unit_writer<char>>) {
+        start = copy_ascii_units(units, count, out.at);
+        out.at += start;
+    }
+    for (std::size_t i = start; i < count; ++i) {
         while (units[i] < 0x80) {  // most names are ASCII: one test each
             out(static_cast<char>(units[i]));
             if (++i == count) return out;
@@ -236,7 +272,10 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
         }
         return static_cast<int>(needed);
     }
-    // Straight into the buffer, in one pass; a buffer found short fails.
+    // Straight into the buffer, in one pass. A buffer with room for the
+    // longest result needs no check per byte; a buffer found short fails.
+    if (n <= std::size_t(byte_capacity) / 3)
+        return static_cast<int>(posix_layer::encode(units, n, posix_layer::unit_writer<char>{bytes}).at - bytes);
     const auto written = posix_layer::encode(
         units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
     if (written.overflow) {
