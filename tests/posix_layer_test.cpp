@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cfenv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "host/platform.h"
 #include "host/posix/internal.h"
 #include "host/posix/wildcard.h"
 #include "host/posix/win_types.h"
@@ -161,6 +164,25 @@ constexpr DWORD hidden_dir_attr = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDD
 
 // ---------------------------------------------------------------------------
 // errno translation
+
+// The start-up environment: whatever rounding, flags and traps came before,
+// arithmetic afterwards rounds to nearest and a division by zero only sets
+// its flag.
+TEST(float_environment, rounds_to_nearest_with_every_exception_masked) {
+    std::fesetround(FE_UPWARD);
+    std::feraiseexcept(FE_INEXACT | FE_OVERFLOW);
+#if defined(__GLIBC__)
+    feenableexcept(FE_DIVBYZERO | FE_INVALID);
+#endif
+    set_float_environment();
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
+    volatile double zero = 0.0, one = 1.0, three = 3.0;
+    EXPECT_EQ(one / three, 1.0 / 3.0);  // rounded upward it would be one unit larger
+    EXPECT_EQ(one / zero, HUGE_VAL);
+    EXPECT_NE(std::fetestexcept(FE_DIVBYZERO), 0);
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 TEST(windows_error, maps_each_errno_to_its_windows_code) {
     const struct {

@@ -165,6 +165,26 @@ TEST(FormatNumber, GroupsThousandsAndRoundsHalfToEven) {
     EXPECT_EQ(format_number(7, "000"), "007");
 }
 
+// Whole numbers past what an integer holds keep their exact digits.
+TEST(FormatNumber, GivesTheExactDigitsOfLargeAndBoundaryValues) {
+    const number_case cases[] = {
+        {0.49999999999999994, "0"},
+        {0.5, "0"},
+        {-1.5, "2"},
+        {4503599627370495.5, "4503599627370496"},  // the last halves below 2^52
+        {4503599627370497.0, "4503599627370497"},
+        {18446744073709549568.0, "18446744073709549568"},  // largest below 2^64
+        {18446744073709551616.0, "18446744073709551616"},  // 2^64
+        {1e23, "99999999999999991611392"},
+        {1.7976931348623157e308,
+         "17976931348623157081452742373170435679807056752584499659891747680315726078002853876058955"
+         "86327668781715404589535143824642343213268894641827684675467035375169860499105765512820762"
+         "45490090389328944075868508455133942304583236903222948165808559332123348274797826204144723"
+         "168738177180919299881250404026184124858368"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(format_number(c.value, "0"), c.expected) << c.value;
+}
+
 TEST(TextOperations, RecordNothingOnSuccess) {
     last_error = 0;
     (void)mid_from("abc"s, 2, 2147483647);

@@ -56,6 +56,18 @@ inline void set_float_environment() {
 #if defined(__i386__)
     const unsigned short control_word = 0x133F;
     __asm__ volatile("fldcw %0" : : "m"(control_word));
+#elif defined(__x86_64__) && !defined(_WIN32)
+    // What feholdexcept and fesetround(FE_TONEAREST) do, for the x87 and the
+    // SSE unit alike, without loading the maths library that holds them:
+    // flags cleared, every exception masked, rounding to nearest.
+    unsigned short control_word;
+    __asm__ volatile("fnstcw %0" : "=m"(control_word));
+    control_word = static_cast<unsigned short>((control_word | 0x3F) & ~0x0C00);
+    __asm__ volatile("fnclex\n\tfldcw %0" : : "m"(control_word));
+    unsigned int status;
+    __asm__ volatile("stmxcsr %0" : "=m"(status));
+    status = (status | 0x1F80u) & ~(0x6000u | 0x3Fu);
+    __asm__ volatile("ldmxcsr %0" : : "m"(status));
 #else
     std::fenv_t env;
     std::feholdexcept(&env);  // clears the flags and masks every exception
