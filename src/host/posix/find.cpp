@@ -6,12 +6,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
 #include <string_view>
-#include <vector>
+#include <type_traits>
 
 #include "host/posix/internal.h"
 #include "host/posix/wildcard.h"
@@ -103,19 +105,59 @@ using posix_layer::decode_into;
 using posix_layer::encode_units;
 using posix_layer::upper_unit;
 
+// An array of plain values in storage from realloc. A large one grows by
+// having its pages remapped rather than copied, so the pages that a
+// directory's matches fill are touched once: on a machine where a first touch
+// of a page costs microseconds, that is most of the store's cost.
+template <class T>
+class plain_array {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    plain_array() = default;
+    plain_array(const plain_array&) = delete;
+    plain_array& operator=(const plain_array&) = delete;
+    ~plain_array() { std::free(data_); }
+
+    // Appends count values; throws std::bad_alloc when storage runs out.
+    void append(const T* values, std::size_t count) {
+        if (count > capacity_ - size_) {
+            std::size_t capacity = capacity_ == 0 ? 4096 / sizeof(T) : capacity_;
+            while (capacity - size_ < count) capacity *= 2;
+            void* grown = std::realloc(data_, capacity * sizeof(T));
+            if (grown == nullptr) throw std::bad_alloc();
+            data_ = static_cast<T*>(grown);
+            capacity_ = capacity;
+        }
+        std::memcpy(data_ + size_, values, count * sizeof(T));
+        size_ += count;
+    }
+    T* begin() { return data_; }
+    T* end() { return data_ + size_; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    const T* data() const { return data_; }
+    std::size_t size() const { return size_; }
+
+private:
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 // A match: where its name lies in the search's name store, and its
-// attributes. Plain numbers, so sorting moves no strings.
+// attributes. Eight bytes, so sorting moves little and the entries of a
+// large directory take few pages.
 struct found_entry {
-    std::size_t offset;
-    std::size_t length;
-    DWORD attributes;
+    std::uint32_t offset;
+    std::uint16_t length;      // below MAX_PATH
+    std::uint16_t attributes;  // every attribute this layer gives fits in 16 bits
 };
 
 // What a search handle points to: every match, already sorted, with the
 // names one after another in one store rather than one allocation each.
 struct find_search {
-    std::u16string names;
-    std::vector<found_entry> entries;
+    plain_array<char16_t> names;
+    plain_array<found_entry> entries;
     std::size_t next = 0;
 
     std::u16string_view name_of(const found_entry& entry) const {
@@ -270,12 +312,18 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
             if (name.size() >= MAX_PATH || !posix_layer::wildcard_match(name_pattern, name)) {
                 continue;
             }
-            const DWORD attributes = attributes_of_entry(dirfd(dir.get()), entry);
-            search->entries.push_back({search->names.size(), name.size(), attributes});
-            search->names.append(name);
+            // Offsets are 32 bits: a store of 4 G units counts as storage
+            // running out.
+            if (search->names.size() > UINT32_MAX - MAX_PATH) throw std::bad_alloc();
+            const found_entry found_name{static_cast<std::uint32_t>(search->names.size()),
+                                         static_cast<std::uint16_t>(name.size()),
+                                         static_cast<std::uint16_t>(
+                                             attributes_of_entry(dirfd(dir.get()), entry))};
+            search->entries.append(&found_name, 1);
+            search->names.append(name.data(), name.size());
         }
 
-        if (search->entries.empty()) {
+        if (search->entries.size() == 0) {
             SetLastError(ERROR_FILE_NOT_FOUND);
             return INVALID_HANDLE_VALUE;
         }
@@ -284,7 +332,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
                   [&store](const found_entry& a, const found_entry& b) {
                       return listed_before(store.name_of(a), store.name_of(b));
                   });
-        fill_find_data(*search, search->entries.front(), found);
+        fill_find_data(*search, search->entries[0], found);
         search->next = 1;
         return search.release();
     } catch (const std::bad_alloc&) {
