@@ -388,6 +388,21 @@ TEST_F(posix_layer_test, find_orders_names_ignoring_case) {
     EXPECT_EQ(found.entries, expected);
 }
 
+// Names alike in their first four units, shorter than four, and outside
+// ASCII: upper-cased units in order, then the shorter name, then the raw
+// units.
+TEST_F(posix_layer_test, find_orders_names_alike_in_their_first_units) {
+    const std::u16string in_order[] = {
+        u"ab", u"ABC", u"abc", u"ABCDx", u"abcdx", u"abcdy", u"z",
+        u"\u0416", u"\u0436", u"\u042F", u"\uFF21",  // Zhe, zhe, Ya, fullwidth A
+    };
+    for (const std::size_t i : {3, 9, 0, 5, 10, 1, 7, 4, 2, 8, 6}) write_file(to_bytes(in_order[i]), "x");
+    const listing found = list_matches(u"*");
+    entry_list expected = {{u".", hidden_dir_attr}, {u"..", hidden_dir_attr}};
+    for (const std::u16string& name : in_order) expected.push_back({name, file_attr});
+    EXPECT_EQ(found.entries, expected);
+}
+
 TEST_F(posix_layer_test, find_returns_undecodable_names_losslessly) {
     const std::string raw = "bad\xff\xfe.txt";
     write_file(raw, "raw bytes");
