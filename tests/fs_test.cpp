@@ -125,6 +125,9 @@ TEST_F(DirectoryTest, RenameFileRecordsWhyItFailed) {
         {"wildcard in the new name", u"1 a.txt", u"a?b.txt", false, 64},
         {"wildcard in the old name", u"*.txt", u"b.txt", false, 64},
         {"name of 257 units", long_name, u"b.txt", false, 64},
+        {"wildcard as the last unit", u"1 a.txt", u"b.tx*", false, 64},
+        {"wildcard after a NUL unit, unseen", std::u16string(u"1 a.txt\0*", 9), u"b.txt", true, 0},
+        {"units sharing the low bits of * and ?", u"1 a.txt", u"j\u012A\u013F.txt", true, 0},
     };
     for (const auto& c : cases) {
         scratch_dir here_dir;
