@@ -13,14 +13,6 @@ namespace {
 using namespace test_support;
 using files = std::map<std::string, std::string>;
 
-const std::string usage_screen =
-    "HEADTRIM: Removes the first word from a set of files.\r\n"
-    "Usage is:\r\n"
-    " Headtrim [separator] filespec\r\n"
-    " Filespec must be specific (*.* is OK) just to avoid accidental use.\r\n"
-    " Optional separator defines a wordbreak character other than a space.\r\n"
-    "\r\n";
-
 void create(const scratch_dir& dir, const files& contents) {
     for (const auto& [name, data] : contents) {
         if (data == "<dir>")

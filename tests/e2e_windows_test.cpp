@@ -12,14 +12,6 @@ namespace {
 using namespace test_support;
 using files = std::map<std::string, std::string>;
 
-const std::string usage_screen =
-    "HEADTRIM: Removes the first word from a set of files.\r\n"
-    "Usage is:\r\n"
-    " Headtrim [separator] filespec\r\n"
-    " Filespec must be specific (*.* is OK) just to avoid accidental use.\r\n"
-    " Optional separator defines a wordbreak character other than a space.\r\n"
-    "\r\n";
-
 TEST(CommandLine, TheTailIsTakenFromTheExactCommandLine) {
     scratch_dir dir;
     write_file(dir / "1 a.txt", "a");

@@ -80,4 +80,13 @@ std::string report_form(const std::u16string& name);
 // True where names are byte strings that may hold bytes that are not UTF-8.
 bool names_are_bytes();
 
+// The usage screen, byte for byte as the program prints it.
+inline const std::string usage_screen =
+    "HEADTRIM: Removes the first word from a set of files.\r\n"
+    "Usage is:\r\n"
+    " Headtrim [separator] filespec\r\n"
+    " Filespec must be specific (*.* is OK) just to avoid accidental use.\r\n"
+    " Optional separator defines a wordbreak character other than a space.\r\n"
+    "\r\n";
+
 }  // namespace test_support
