@@ -22,6 +22,7 @@
 #include "host/posix/internal.h"
 #include "host/posix/wildcard.h"
 #include "host/posix/win_types.h"
+#include "support/support.h"
 
 namespace {
 
@@ -171,9 +172,7 @@ constexpr DWORD hidden_dir_attr = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDD
 TEST(float_environment, rounds_to_nearest_with_every_exception_masked) {
     std::fesetround(FE_UPWARD);
     std::feraiseexcept(FE_INEXACT | FE_OVERFLOW);
-#if defined(__GLIBC__)
-    feenableexcept(FE_DIVBYZERO | FE_INVALID);
-#endif
+    test_support::enable_float_traps();
     set_float_environment();
     EXPECT_EQ(std::fegetround(), FE_TONEAREST);
     EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), 0);
@@ -393,10 +392,11 @@ TEST_F(posix_layer_test, find_orders_names_ignoring_case) {
 // units.
 TEST_F(posix_layer_test, find_orders_names_alike_in_their_first_units) {
     const std::u16string in_order[] = {
-        u"ab", u"ABC", u"abc", u"ABCDx", u"abcdx", u"abcdy", u"z",
-        u"\u0416", u"\u0436", u"\u042F", u"\uFF21",  // Zhe, zhe, Ya, fullwidth A
+        u"ab", u"ABC",    u"abc",    u"ABCDx",  u"abcdx",  u"abcdy",
+        u"z",  u"\u0416", u"\u0436", u"\u042F", u"\uFF21",  // Zhe, zhe, Ya, fullwidth A
     };
-    for (const std::size_t i : {3, 9, 0, 5, 10, 1, 7, 4, 2, 8, 6}) write_file(to_bytes(in_order[i]), "x");
+    for (const std::size_t i : {3, 9, 0, 5, 10, 1, 7, 4, 2, 8, 6})
+        write_file(to_bytes(in_order[i]), "x");
     const listing found = list_matches(u"*");
     entry_list expected = {{u".", hidden_dir_attr}, {u"..", hidden_dir_attr}};
     for (const std::u16string& name : in_order) expected.push_back({name, file_attr});

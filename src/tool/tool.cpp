@@ -115,15 +115,14 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         const rename_outcome outcome =
             directory.empty() ? rename_file(name, new_name)
                               : rename_file(concat(directory, name), concat(directory, new_name));
-        if (outcome.ok) {
-            print_line(concat(shown, arrow, to_narrow(new_name)));
-            continue;
+        std::string line = concat(shown, arrow, to_narrow(new_name));
+        if (!outcome.ok) {
+            all_done = false;
+            line = concat(line, concat(literal(messages::failed_before),
+                                       failure_reason(outcome.system_error),
+                                       literal(messages::failed_after)));
         }
-        all_done = false;
-        print_line(concat(concat(shown, arrow, to_narrow(new_name)),
-                          concat(literal(messages::failed_before),
-                                 failure_reason(outcome.system_error),
-                                 literal(messages::failed_after))));
+        print_line(line);
     }
     print_newline();
     return all_done;

@@ -23,6 +23,14 @@ struct bad_input_case {
     const char* run_in = "";  // a subdirectory to run in, or the directory itself
 };
 
+// The directory most rows start from and leave alone.
+inline const files one_file = {{"1_a.txt", "a"}};
+
+// The output of a run whose pattern matches nothing.
+inline std::string no_files(const std::string& pattern) {
+    return "Error: no files found matching '" + pattern + "'\r\n\r\n";
+}
+
 inline void check_bad_input(const bad_input_case& c) {
     using namespace test_support;
     scratch_dir dir;

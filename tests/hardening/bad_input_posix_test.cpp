@@ -15,12 +15,8 @@ namespace {
 using namespace test_support;
 using hardening::bad_input_case;
 using hardening::files;
-
-const files one_file = {{"1_a.txt", "a"}};
-
-std::string no_files(const std::string& pattern) {
-    return "Error: no files found matching '" + pattern + "'\r\n\r\n";
-}
+using hardening::no_files;
+using hardening::one_file;
 
 // U+DC80..U+DCFF in a tail stand for the raw bytes 0x80..0xFF.
 TEST(BadInput, BytesAndSizesThatOnlyPosixCanPass) {

@@ -7,12 +7,8 @@ namespace {
 
 using hardening::bad_input_case;
 using hardening::files;
-
-const files one_file = {{"1_a.txt", "a"}};
-
-std::string no_files(const std::string& pattern) {
-    return "Error: no files found matching '" + pattern + "'\r\n\r\n";
-}
+using hardening::no_files;
+using hardening::one_file;
 
 TEST(BadInput, OddTailsGetAClearOutcome) {
     const std::u16string stars_257(257, u'*');

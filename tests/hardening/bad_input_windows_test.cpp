@@ -6,13 +6,9 @@ namespace {
 
 using hardening::bad_input_case;
 using hardening::files;
+using hardening::no_files;
+using hardening::one_file;
 using test_support::ansi;
-
-const files one_file = {{"1_a.txt", "a"}};
-
-std::string no_files(const std::string& pattern) {
-    return "Error: no files found matching '" + pattern + "'\r\n\r\n";
-}
 
 TEST(BadInput, LoneSurrogatesAndTheLongestCommandLine) {
     const std::u16string lone_high = u"\xD800", lone_low = u"\xDC00";

@@ -80,6 +80,10 @@ std::string report_form(const std::u16string& name);
 // True where names are byte strings that may hold bytes that are not UTF-8.
 bool names_are_bytes();
 
+// POSIX only: unmasks the division-by-zero and invalid-operation traps where
+// the C library can (glibc), so that a test sees whether they get masked.
+void enable_float_traps();
+
 // The usage screen, byte for byte as the program prints it.
 inline const std::string usage_screen =
     "HEADTRIM: Removes the first word from a set of files.\r\n"

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cfenv>
 #include <stdexcept>
 
 #include "support/support.h"
@@ -21,6 +22,12 @@ void make_system_entry(const fs::path& file) {
 fs::path native_name(const std::u16string& name) { return fs::path(utf8(name)); }
 std::string report_form(const std::u16string& name) { return utf8(name); }
 bool names_are_bytes() { return true; }
+
+void enable_float_traps() {
+#if defined(__GLIBC__)
+    feenableexcept(FE_DIVBYZERO | FE_INVALID);
+#endif
+}
 
 run_result run_headtrim(const std::u16string& tail, const fs::path& dir) {
     int out[2];

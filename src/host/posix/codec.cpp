@@ -275,7 +275,8 @@ int WideCharToMultiByte(UINT, DWORD, LPCWSTR units, int unit_count, LPSTR bytes,
     // Straight into the buffer, in one pass. A buffer with room for the
     // longest result needs no check per byte; a buffer found short fails.
     if (n <= std::size_t(byte_capacity) / 3)
-        return static_cast<int>(posix_layer::encode(units, n, posix_layer::unit_writer<char>{bytes}).at - bytes);
+        return static_cast<int>(
+            posix_layer::encode(units, n, posix_layer::unit_writer<char>{bytes}).at - bytes);
     const auto written = posix_layer::encode(
         units, n, posix_layer::bounded_writer<char>{bytes, bytes + byte_capacity});
     if (written.overflow) {
