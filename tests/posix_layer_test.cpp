@@ -389,13 +389,15 @@ TEST_F(posix_layer_test, find_orders_names_ignoring_case) {
 
 // Names alike in their first four units, shorter than four, and outside
 // ASCII: upper-cased units in order, then the shorter name, then the raw
-// units.
+// units. The names alike in "abcd" differ past the first four units in ASCII,
+// outside it and in an undecodable byte, so each kind of pair is compared.
 TEST_F(posix_layer_test, find_orders_names_alike_in_their_first_units) {
     const std::u16string in_order[] = {
-        u"ab", u"ABC",    u"abc",    u"ABCDx",  u"abcdx",  u"abcdy",
-        u"z",  u"\u0416", u"\u0436", u"\u042F", u"\uFF21",  // Zhe, zhe, Ya, fullwidth A
-    };
-    for (const std::size_t i : {3, 9, 0, 5, 10, 1, 7, 4, 2, 8, 6})
+        u"ab",          u"ABC",         u"abc",         u"ABCDx",       u"abcdx",
+        u"abcdy",       u"ABCD\u0436",  u"abcd\u0416",  u"abcd\xDCFF",  u"abcd\uFF21",
+        u"z",           u"\u0416",      u"\u0436",      u"\u042F",      u"\uFF21",
+    };  // Zhe, zhe, Ya, fullwidth A; 0xDCFF stands for the byte 0xFF
+    for (const std::size_t i : {3, 13, 9, 0, 5, 14, 7, 1, 11, 4, 8, 2, 12, 6, 10})
         write_file(to_bytes(in_order[i]), "x");
     const listing found = list_matches(u"*");
     entry_list expected = {{u".", hidden_dir_attr}, {u"..", hidden_dir_attr}};

@@ -105,10 +105,13 @@ using posix_layer::decode_into;
 using posix_layer::encode_units;
 using posix_layer::upper_unit;
 
-// An array of plain values in storage from realloc. A large one grows by
-// having its pages remapped rather than copied, so the pages that a
-// directory's matches fill are touched once: on a machine where a first touch
-// of a page costs microseconds, that is most of the store's cost.
+// An array of plain values in storage from realloc. It starts at a size that
+// the allocator maps by itself (pages are only touched as values arrive), and
+// such a block grows by having its pages remapped rather than copied. So the
+// pages that a directory's matches fill are touched once: on a machine where
+// a first touch of a page costs microseconds, that is most of the store's
+// cost. A store that started small would be copied into fresh pages at each
+// step of its growth.
 template <class T>
 class plain_array {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -122,7 +125,7 @@ public:
     // Appends count values; throws std::bad_alloc when storage runs out.
     void append(const T* values, std::size_t count) {
         if (count > capacity_ - size_) {
-            std::size_t capacity = capacity_ == 0 ? 4096 / sizeof(T) : capacity_;
+            std::size_t capacity = capacity_ == 0 ? first_bytes / sizeof(T) : capacity_;
             while (capacity - size_ < count) capacity *= 2;
             void* grown = std::realloc(data_, capacity * sizeof(T));
             if (grown == nullptr) throw std::bad_alloc();
@@ -139,6 +142,7 @@ public:
     std::size_t size() const { return size_; }
 
 private:
+    static constexpr std::size_t first_bytes = 256 * 1024;
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
@@ -150,19 +154,26 @@ private:
 struct found_entry {
     std::uint64_t head;
     std::uint32_t offset;
-    std::uint16_t length;      // below MAX_PATH
+    std::uint16_t size : 15;   // bytes, below 3 * MAX_PATH
+    std::uint16_t ascii : 1;   // every byte below 0x80: each byte is its unit
     std::uint16_t attributes;  // every attribute this layer gives fits in 16 bits
 };
 
 // What a search handle points to: every match, already sorted, with the
-// names one after another in one store rather than one allocation each.
+// names one after another in one store rather than one allocation each. The
+// store keeps the bytes that the system gave, half the size of their units
+// for most names; a name is decoded again when it is delivered.
 struct find_search {
-    plain_array<char16_t> names;
+    plain_array<char> names;
     plain_array<found_entry> entries;
     std::size_t next = 0;
 
-    std::u16string_view name_of(const found_entry& entry) const {
-        return std::u16string_view(names.data() + entry.offset, entry.length);
+    std::string_view bytes_of(const found_entry& entry) const {
+        return std::string_view(names.data() + entry.offset, entry.size);
+    }
+    // The name's units, decoded into units (room for MAX_PATH).
+    std::u16string_view units_of(const found_entry& entry, char16_t* units) const {
+        return std::u16string_view(units, decode_into(names.data() + entry.offset, entry.size, units));
     }
 };
 
@@ -240,17 +251,25 @@ std::uint64_t head_of(std::u16string_view name) {
     return head;
 }
 
+char16_t unit_value(char16_t unit) { return unit; }
+char16_t unit_value(char byte) { return static_cast<unsigned char>(byte); }
+
 // Ordinal order of the upper-cased names, as NTFS lists a directory; the raw
 // names break ties so that names differing only in case keep a fixed order.
-// One pass over the common part decides all but the ties.
-bool listed_before(std::u16string_view a, std::u16string_view b) {
+// One pass over the common part decides all but the ties; the caller may
+// start it at a unit before which the names are known to be alike once
+// upper-cased. Bytes below 0x80 are their own units, so an ASCII name
+// compares as its bytes.
+template <class Unit>
+bool listed_before(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b,
+                   std::size_t alike = 0) {
     const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
+    for (std::size_t i = std::min(alike, common); i < common; ++i) {
         if (a[i] == b[i]) {
             continue;  // equal units need no case mapping
         }
-        const char16_t x = upper_unit(a[i]);
-        const char16_t y = upper_unit(b[i]);
+        const char16_t x = upper_unit(unit_value(a[i]));
+        const char16_t y = upper_unit(unit_value(b[i]));
         if (x != y) {
             return x < y;
         }
@@ -261,12 +280,38 @@ bool listed_before(std::u16string_view a, std::u16string_view b) {
     return a < b;
 }
 
+// The order of two stored matches with equal heads, whose first four units
+// (or all, in shorter names) are then alike once upper-cased. Two ASCII
+// names compare as their bytes; any other pair is decoded first.
+[[gnu::noinline]] bool decoded_before(const find_search& store, const found_entry& a,
+                                      const found_entry& b) {
+    char16_t x[MAX_PATH];
+    char16_t y[MAX_PATH];
+    return listed_before(store.units_of(a, x), store.units_of(b, y), 4);
+}
+
+bool listed_before(const find_search& store, const found_entry& a, const found_entry& b) {
+    if (a.ascii && b.ascii) return listed_before(store.bytes_of(a), store.bytes_of(b), 4);
+    return decoded_before(store, a, b);
+}
+
+// True when no byte has its top bit set; eight bytes at a time.
+bool is_ascii(const char* bytes, std::size_t count) {
+    std::uint64_t seen = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        std::uint64_t group;
+        std::memcpy(&group, bytes + i, 8);
+        seen |= group;
+    }
+    for (; i < count; ++i) seen |= static_cast<unsigned char>(bytes[i]);
+    return (seen & 0x8080808080808080u) == 0;
+}
+
 void fill_find_data(const find_search& search, const found_entry& entry, LPWIN32_FIND_DATAW found) {
     std::memset(found, 0, sizeof *found);
     found->dwFileAttributes = entry.attributes;
-    const std::u16string_view name = search.name_of(entry);
-    std::copy(name.begin(), name.end(), found->cFileName);
-    found->cFileName[name.size()] = u'\0';
+    found->cFileName[search.units_of(entry, found->cFileName).size()] = u'\0';
 }
 
 struct dir_closer {
@@ -323,16 +368,17 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
             if (name.size() >= MAX_PATH || !posix_layer::wildcard_match(name_pattern, name)) {
                 continue;
             }
-            // Offsets are 32 bits: a store of 4 G units counts as storage
-            // running out.
-            if (search->names.size() > UINT32_MAX - MAX_PATH) throw std::bad_alloc();
+            // Offsets are 32 bits: a store of 4 GB counts as storage running
+            // out.
+            if (search->names.size() > UINT32_MAX - 3 * MAX_PATH) throw std::bad_alloc();
+            const bool ascii = is_ascii(entry->d_name, bytes);
             const found_entry found_name{head_of(name),
                                          static_cast<std::uint32_t>(search->names.size()),
-                                         static_cast<std::uint16_t>(name.size()),
+                                         static_cast<std::uint16_t>(bytes), ascii,
                                          static_cast<std::uint16_t>(
                                              attributes_of_entry(dirfd(dir.get()), entry))};
             search->entries.append(&found_name, 1);
-            search->names.append(name.data(), name.size());
+            search->names.append(entry->d_name, bytes);
         }
 
         if (search->entries.size() == 0) {
@@ -343,7 +389,7 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found) {
         std::sort(search->entries.begin(), search->entries.end(),
                   [&store](const found_entry& a, const found_entry& b) {
                       if (a.head != b.head) return a.head < b.head;
-                      return listed_before(store.name_of(a), store.name_of(b));
+                      return listed_before(store, a, b);
                   });
         fill_find_data(*search, search->entries[0], found);
         search->next = 1;
