@@ -14,15 +14,6 @@ BOOL WINAPI console_control(DWORD event) {
     return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT || event == CTRL_CLOSE_EVENT;
 }
 
-void write_output(const char* bytes, DWORD count) {
-    DWORD written = 0;
-    const auto call = guarded_call(WriteFile, host.std_output, bytes, count, &written, nullptr);
-    if (!call.outcome.ok)
-        record_error(call.outcome.code);
-    else if (written < count)
-        record_error(61);
-}
-
 void check_platform() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof(OSVERSIONINFOA);
@@ -128,13 +119,6 @@ std::u16string command_tail() {
         return {};
     }
 }
-
-void print_text(const std::string& text) {
-    if (text.empty()) return;
-    write_output(text.data(), static_cast<DWORD>(text.size()));
-}
-
-void print_newline() { write_output("\r\n", 2); }
 
 void host_run() {
     check_platform();

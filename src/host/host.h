@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "host/error_state.h"
 #include "host/platform.h"
 
 // The open directory search of a thread; no handle when none is open.
@@ -46,11 +47,26 @@ std::size_t skip_program_name(const char16_t* command_line);
 // A fresh copy of the command tail. Storage failure: code 7, the empty text.
 std::u16string command_tail();
 
+// One write of count bytes to standard output; a failure or a short write
+// is recorded, never reported. Inline, like the two below, so that a report
+// line's writes leave the caller's frame through WriteFile alone: every
+// return that crosses a system call costs a mispredicted jump on return.
+inline void write_output(const char* bytes, DWORD count) {
+    DWORD written = 0;
+    const auto call = guarded_call(WriteFile, host.std_output, bytes, count, &written, nullptr);
+    if (!call.outcome.ok)
+        record_error(call.outcome.code);
+    else if (written < count)
+        record_error(61);
+}
+
 // One unbuffered write of the text's bytes to standard output (none for the
 // empty text); failures are recorded, never reported.
-void print_text(const std::string& text);
+inline void print_text(const std::string& text) {
+    if (!text.empty()) write_output(text.data(), static_cast<DWORD>(text.size()));
+}
 // One write of CR LF.
-void print_newline();
+inline void print_newline() { write_output("\r\n", 2); }
 
 // The whole life of the process: start-up, tool_main, shutdown. Never returns.
 [[noreturn]] void host_run();
