@@ -15,6 +15,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -510,6 +511,39 @@ TEST_F(posix_layer_test, move_renames_without_ever_replacing) {
         EXPECT_EQ(describe("dst.txt"), "target");
         ASSERT_EQ(chdir(root_.c_str()), 0);
     }
+}
+
+// A slot holds one value per thread, null until that thread stores one, and
+// null again in every thread once the slot is freed and allocated anew.
+TEST(thread_slots, hold_a_value_per_thread) {
+    const DWORD slot = TlsAlloc();
+    ASSERT_NE(slot, TLS_OUT_OF_INDEXES);
+    int mine = 0;
+    int theirs = 0;
+    SetLastError(untouched);
+    EXPECT_EQ(TlsGetValue(slot), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_TRUE(TlsSetValue(slot, &mine));
+    std::thread other([&] {
+        EXPECT_EQ(TlsGetValue(slot), nullptr);
+        EXPECT_TRUE(TlsSetValue(slot, &theirs));
+        EXPECT_EQ(TlsGetValue(slot), &theirs);
+    });
+    other.join();
+    EXPECT_EQ(TlsGetValue(slot), &mine);
+
+    ASSERT_TRUE(TlsFree(slot));
+    EXPECT_FALSE(TlsSetValue(slot, &mine)) << "a freed slot takes no value";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(TlsFree(slot));
+    const DWORD again = TlsAlloc();
+    ASSERT_NE(again, TLS_OUT_OF_INDEXES);
+    EXPECT_EQ(TlsGetValue(again), nullptr) << "a value outlived its slot";
+    EXPECT_TRUE(TlsFree(again));
+
+    SetLastError(0);
+    EXPECT_EQ(TlsGetValue(TLS_OUT_OF_INDEXES), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
 }
 
 }  // namespace

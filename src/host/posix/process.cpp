@@ -1,12 +1,14 @@
 // Process, console, error state, thread-local storage and memory calls of the
 // POSIX layer.
 #include <fcntl.h>
-#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <bit>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -228,30 +230,70 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void*)
 // run; headtrim buffers nothing, so there is nothing to flush.
 void ExitProcess(UINT code) { std::exit(static_cast<int>(code & 0xFF)); }
 
+// Thread-local storage: 64 slots (Windows' TLS_MINIMUM_AVAILABLE) per thread
+// in a thread_local table, so that reading a slot is a load rather than a
+// library call. Every allocation of a slot starts a new generation, and a
+// value stored under an older one reads as null: a slot freed and allocated
+// again starts null in every thread, as on Windows.
+namespace {
+
+constexpr DWORD tls_slots = 64;
+std::atomic<std::uint64_t> tls_in_use{0};
+std::atomic<std::uint32_t> tls_generation[tls_slots] = {};
+
+struct tls_value {
+    LPVOID value;
+    std::uint32_t generation;
+};
+thread_local tls_value tls_values[tls_slots] = {};
+
+bool tls_allocated(DWORD slot) {
+    return slot < tls_slots && ((tls_in_use.load(std::memory_order_acquire) >> slot) & 1) != 0;
+}
+
+}  // namespace
+
 DWORD TlsAlloc() {
-    pthread_key_t key;
-    if (pthread_key_create(&key, nullptr) != 0) return TLS_OUT_OF_INDEXES;
-    return static_cast<DWORD>(key);
+    std::uint64_t used = tls_in_use.load();
+    for (;;) {
+        if (used == ~std::uint64_t{0}) {
+            SetLastError(ERROR_NO_MORE_ITEMS);
+            return TLS_OUT_OF_INDEXES;
+        }
+        const DWORD slot = static_cast<DWORD>(std::countr_one(used));
+        if (tls_in_use.compare_exchange_weak(used, used | (std::uint64_t{1} << slot))) {
+            tls_generation[slot].fetch_add(1);
+            return slot;
+        }
+    }
 }
 
 BOOL TlsSetValue(DWORD slot, LPVOID value) {
-    if (pthread_setspecific(static_cast<pthread_key_t>(slot), value) != 0) {
+    if (!tls_allocated(slot)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    tls_values[slot] = {value, tls_generation[slot].load(std::memory_order_relaxed)};
     return TRUE;
 }
 
 LPVOID TlsGetValue(DWORD slot) {
+    if (slot >= tls_slots) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
     SetLastError(ERROR_SUCCESS);
-    return pthread_getspecific(static_cast<pthread_key_t>(slot));
+    const tls_value& stored = tls_values[slot];
+    return stored.generation == tls_generation[slot].load(std::memory_order_relaxed) ? stored.value
+                                                                                     : nullptr;
 }
 
 BOOL TlsFree(DWORD slot) {
-    if (pthread_key_delete(static_cast<pthread_key_t>(slot)) != 0) {
+    if (!tls_allocated(slot)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    tls_in_use.fetch_and(~(std::uint64_t{1} << slot));
     return TRUE;
 }
 
