@@ -92,6 +92,19 @@ bool collect_matches(const arguments& args, std::vector<std::u16string>& match_l
     return true;
 }
 
+// The three texts one after another in line, in the storage line already has
+// where it is large enough. Storage failure: code 7 recorded, the empty text,
+// as for concat.
+void make_line(std::string& line, const std::string& a, const std::string& b,
+               const std::string& c) {
+    try {
+        line.assign(a).append(b).append(c);
+    } catch (const std::bad_alloc&) {
+        record_error(7);
+        line.clear();
+    }
+}
+
 // Renames every stored name that holds the separator to what follows it, and
 // reports each name. True when every rename succeeded.
 bool rename_pass(const arguments& args, const std::vector<std::u16string>& match_list,
@@ -99,6 +112,7 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
     const std::u16string directory = directory_part(args.search_spec);
     const std::string arrow = literal(messages::arrow);
     std::string skipped;  // made when first needed
+    std::string line;     // one report line; its storage serves every name
     bool all_done = true;
     for (std::int32_t i = 0; i < match_count; ++i) {
         const std::u16string& name = match_list[static_cast<std::size_t>(i)];
@@ -115,7 +129,7 @@ bool rename_pass(const arguments& args, const std::vector<std::u16string>& match
         const rename_outcome outcome =
             directory.empty() ? rename_file(name, new_name)
                               : rename_file(concat(directory, name), concat(directory, new_name));
-        std::string line = concat(shown, arrow, to_narrow(new_name));
+        make_line(line, shown, arrow, to_narrow(new_name));
         if (!outcome.ok) {
             all_done = false;
             line = concat(line, concat(literal(messages::failed_before),
