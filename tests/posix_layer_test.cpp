@@ -3,6 +3,8 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,6 +13,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -544,6 +548,56 @@ TEST(thread_slots, hold_a_value_per_thread) {
     SetLastError(0);
     EXPECT_EQ(TlsGetValue(TLS_OUT_OF_INDEXES), nullptr);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+}
+
+// Signals that interrupt a large write into a pipe make the system take only
+// part of it, or none; WriteFile goes on until every byte is written, in
+// order.
+TEST(write_file, finishes_writes_that_signals_cut_short) {
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    struct sigaction action {};
+    struct sigaction previous {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0;  // no restart: an interrupted write returns early
+    ASSERT_EQ(sigaction(SIGUSR1, &action, &previous), 0);
+
+    std::string sent(4 << 20, '\0');
+    for (std::size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7 + i / 4099);
+    std::string received;
+    std::thread reader([&] {
+        char chunk[4096];
+        ssize_t n;
+        while ((n = read(ends[0], chunk, sizeof chunk)) != 0) {
+            if (n > 0) received.append(chunk, static_cast<std::size_t>(n));
+            std::this_thread::sleep_for(std::chrono::microseconds(20));
+        }
+    });
+    const pthread_t writer = pthread_self();
+    std::atomic<bool> writing{true};
+    std::thread interrupter([&] {
+        while (writing) {
+            pthread_kill(writer, SIGUSR1);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+
+    DWORD written = 0;
+    SetLastError(untouched);
+    const BOOL ok = WriteFile(reinterpret_cast<HANDLE>(std::intptr_t{ends[1]} + 1), sent.data(),
+                              static_cast<DWORD>(sent.size()), &written, nullptr);
+    writing = false;
+    interrupter.join();
+    close(ends[1]);
+    reader.join();
+    close(ends[0]);
+    sigaction(SIGUSR1, &previous, nullptr);
+
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(GetLastError(), untouched);
+    EXPECT_EQ(written, static_cast<DWORD>(sent.size()));
+    EXPECT_TRUE(received == sent) << "bytes lost, repeated or out of order";
 }
 
 }  // namespace

@@ -39,11 +39,7 @@ HANDLE handle_of(int fd) {
     return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(fd) + 1);
 }
 
-int fd_of(HANDLE h) {
-    const auto v = reinterpret_cast<std::intptr_t>(h);
-    if (v <= 0 || v > 0x7FFFFFFF) return -1;
-    return static_cast<int>(v - 1);
-}
+using posix_layer::fd_of;
 
 bool is_terminal(HANDLE h) {
     const int fd = fd_of(h);
@@ -202,29 +198,35 @@ BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add) {
 
 LPWSTR GetCommandLineW() { return command_line.data(); }
 
-// Writes every byte or fails: short writes and interruptions are retried.
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void*) {
+namespace posix_layer {
+
+BOOL write_rest(HANDLE file, const char* bytes, DWORD count, ssize_t first, LPDWORD written) {
     if (written != nullptr) *written = 0;
     const int fd = fd_of(file);
     if (fd < 0) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    const char* p = static_cast<const char*>(buffer);
     DWORD done = 0;
+    ssize_t n = first;
     while (done < count) {
-        const ssize_t n = write(fd, p + done, count - done);
         if (n < 0) {
-            if (errno == EINTR) continue;
-            posix_layer::fail_with_errno(errno);
-            if (written != nullptr) *written = done;
-            return FALSE;
+            if (errno != EINTR) {
+                fail_with_errno(errno);
+                if (written != nullptr) *written = done;
+                return FALSE;
+            }
+        } else {
+            done += static_cast<DWORD>(n);
+            if (done == count) break;
         }
-        done += static_cast<DWORD>(n);
+        n = write(fd, bytes + done, count - done);
     }
     if (written != nullptr) *written = done;
     return TRUE;
 }
+
+}  // namespace posix_layer
 
 // Ends the process the way a normal exit does, so that leak checkers still
 // run; headtrim buffers nothing, so there is nothing to flush.

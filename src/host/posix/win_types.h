@@ -3,6 +3,9 @@
 // implementations are in the other files of this folder.
 #pragma once
 
+#include <sys/types.h>
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 
@@ -167,7 +170,6 @@ BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE handler, BOOL add);
 BOOL GetConsoleCursorInfo(HANDLE console, CONSOLE_CURSOR_INFO* info);
 BOOL SetConsoleCursorInfo(HANDLE console, const CONSOLE_CURSOR_INFO* info);
 LPWSTR GetCommandLineW();
-BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void* overlapped);
 [[noreturn]] void ExitProcess(UINT code);
 
 // Thread-local storage and global memory.
@@ -199,3 +201,33 @@ HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
 BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
 BOOL FindClose(HANDLE search);
 BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name);
+
+namespace posix_layer {
+
+// The descriptor of a handle: handles are descriptors plus one, so that
+// none is null; -1 for a handle that is no descriptor.
+inline int fd_of(HANDLE handle) {
+    const auto value = reinterpret_cast<std::intptr_t>(handle);
+    if (value <= 0 || value > 0x7FFFFFFF) return -1;
+    return static_cast<int>(value - 1);
+}
+
+// WriteFile after a first write that did not take every byte: retries short
+// writes and interruptions, or fails with the reason.
+BOOL write_rest(HANDLE file, const char* bytes, DWORD count, ssize_t first, LPDWORD written);
+
+}  // namespace posix_layer
+
+// Writes every byte or fails. Inline, so that the caller's own frame makes
+// the write: on some machines each return that crosses a system call is a
+// mispredicted jump, and report lines are written two per file.
+inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void*) {
+    const int fd = posix_layer::fd_of(file);
+    const char* bytes = static_cast<const char*>(buffer);
+    const ssize_t first = fd >= 0 && count > 0 ? ::write(fd, bytes, count) : 0;
+    if (first == static_cast<ssize_t>(count) && fd >= 0) {
+        if (written != nullptr) *written = count;
+        return TRUE;
+    }
+    return posix_layer::write_rest(file, bytes, count, first, written);
+}
