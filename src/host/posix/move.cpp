@@ -38,35 +38,25 @@ int move_by_link(const char* from, const char* to) {
     return 0;
 }
 
-// Renames from to to unless to exists. Returns 0 or an errno value.
+// Renames from to to unless to exists: 0, or -1 with errno set. ENOSYS where
+// this system has no rename that refuses to replace.
 int rename_no_replace(const char* from, const char* to) {
 #if defined(__linux__)
 #if defined(RENAME_NOREPLACE)
-    if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
-        return 0;
-    }
+    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
 #elif defined(SYS_renameat2)
     constexpr unsigned rename_noreplace = 1u;  // RENAME_NOREPLACE of <linux/fs.h>
-    if (syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, rename_noreplace) == 0) {
-        return 0;
-    }
+    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, rename_noreplace));
 #else
     errno = ENOSYS;
+    return -1;
 #endif
-    const int err = errno;
 #elif defined(__APPLE__)
-    if (renamex_np(from, to, RENAME_EXCL) == 0) {
-        return 0;
-    }
-    const int err = errno;
+    return renamex_np(from, to, RENAME_EXCL);
 #else
-    const int err = ENOSYS;  // no rename here that can refuse to replace
+    errno = ENOSYS;
+    return -1;
 #endif
-    // The kernel or the file system does not know the no-replace flag.
-    if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP) {
-        return move_by_link(from, to);
-    }
-    return err;
 }
 
 // Everything up to and including the last "/", or "." for a bare name.
@@ -97,9 +87,9 @@ DWORD missing_entry_error(const std::string& from, const std::string& to) {
 }
 
 // The name as the system takes it: UTF-8, NUL-terminated. A name shorter
-// than MAX_PATH units, as every name that rename_file hands over is, goes
-// into the caller's buffer; only a longer one takes allocated storage.
-const char* system_name(std::u16string_view units, char (&buffer)[3 * MAX_PATH + 1],
+// than MAX_PATH units goes into the caller's buffer; only a longer one takes
+// allocated storage.
+const char* system_name(std::u16string_view units, char (&buffer)[3 * MAX_PATH],
                         std::string& storage) {
     if (units.size() < MAX_PATH) {
         *posix_layer::encode_into(units.data(), units.size(), buffer) = '\0';
@@ -111,7 +101,35 @@ const char* system_name(std::u16string_view units, char (&buffer)[3 * MAX_PATH +
 
 }  // namespace
 
-BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
+namespace posix_layer {
+
+bool short_system_names(LPCWSTR existing_name, LPCWSTR new_name, char* existing_bytes,
+                        char* new_bytes) {
+    if (existing_name == nullptr || new_name == nullptr) return false;
+    const std::u16string_view from(existing_name);
+    const std::u16string_view to(new_name);
+    if (from.empty() || to.empty() || from.size() >= MAX_PATH || to.size() >= MAX_PATH) return false;
+    *encode_into(from.data(), from.size(), existing_bytes) = '\0';
+    *encode_into(to.data(), to.size(), new_bytes) = '\0';
+    return true;
+}
+
+BOOL move_failed(const char* existing_name, const char* new_name, int err) {
+    // The kernel or the file system does not know the no-replace flag.
+    if (err == EINVAL || err == ENOSYS || err == EOPNOTSUPP || err == ENOTSUP) {
+        err = move_by_link(existing_name, new_name);
+        if (err == 0) return TRUE;
+    }
+    try {
+        SetLastError(err == ENOENT ? missing_entry_error(existing_name, new_name)
+                                   : windows_error(err));
+    } catch (const std::bad_alloc&) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return FALSE;
+}
+
+BOOL move_file(LPCWSTR existing_name, LPCWSTR new_name) {
     if (existing_name == nullptr || new_name == nullptr) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
@@ -121,21 +139,18 @@ BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
         return FALSE;
     }
     try {
-        char from_buffer[3 * MAX_PATH + 1];
-        char to_buffer[3 * MAX_PATH + 1];
+        char from_buffer[3 * MAX_PATH];
+        char to_buffer[3 * MAX_PATH];
         std::string from_storage;
         std::string to_storage;
         const char* from = system_name(existing_name, from_buffer, from_storage);
         const char* to = system_name(new_name, to_buffer, to_storage);
-        const int err = rename_no_replace(from, to);
-        if (err == 0) {
-            return TRUE;
-        }
-        SetLastError(err == ENOENT ? missing_entry_error(from, to)
-                                   : posix_layer::windows_error(err));
-        return FALSE;
+        if (rename_no_replace(from, to) == 0) return TRUE;
+        return move_failed(from, to, errno);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 }
+
+}  // namespace posix_layer

@@ -3,8 +3,12 @@
 // implementations are in the other files of this folder.
 #pragma once
 
+#include <fcntl.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <cstddef>
 #include <cstdint>
@@ -200,7 +204,6 @@ DWORD CharLowerBuffW(LPWSTR units, DWORD count);
 HANDLE FindFirstFileW(LPCWSTR pattern, LPWIN32_FIND_DATAW found);
 BOOL FindNextFileW(HANDLE search, LPWIN32_FIND_DATAW found);
 BOOL FindClose(HANDLE search);
-BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name);
 
 namespace posix_layer {
 
@@ -221,7 +224,8 @@ BOOL write_rest(HANDLE file, const char* bytes, DWORD count, ssize_t first, LPDW
 // Writes every byte or fails. Inline, so that the caller's own frame makes
 // the write: on some machines each return that crosses a system call is a
 // mispredicted jump, and report lines are written two per file.
-inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void*) {
+[[gnu::always_inline]] inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
+                                             void*) {
     const int fd = posix_layer::fd_of(file);
     const char* bytes = static_cast<const char*>(buffer);
     const ssize_t first = fd >= 0 && count > 0 ? ::write(fd, bytes, count) : 0;
@@ -230,4 +234,36 @@ inline BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written,
         return TRUE;
     }
     return posix_layer::write_rest(file, bytes, count, first, written);
+}
+
+namespace posix_layer {
+
+// Both names in the system's form (UTF-8, NUL-terminated) in the buffers, when
+// both are there, not empty and shorter than MAX_PATH units, as every name
+// that headtrim renames is. False, with nothing written, otherwise.
+bool short_system_names(LPCWSTR existing_name, LPCWSTR new_name, char* existing_bytes,
+                        char* new_bytes);
+// MoveFileW once the no-replace rename of the two encoded names failed with
+// err: the link-and-unlink fallback where the system lacks that rename, or
+// the reason as the last error.
+BOOL move_failed(const char* existing_name, const char* new_name, int err);
+// MoveFileW in full, for the names short_system_names does not take.
+BOOL move_file(LPCWSTR existing_name, LPCWSTR new_name);
+
+}  // namespace posix_layer
+
+// A rename that never replaces an existing name. Inline, so that the
+// caller's own frame makes the rename, as for WriteFile; everything but the
+// successful rename of two ordinary names is out of line.
+[[gnu::always_inline]] inline BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    char existing_bytes[3 * MAX_PATH];
+    char new_bytes[3 * MAX_PATH];
+    if (posix_layer::short_system_names(existing_name, new_name, existing_bytes, new_bytes)) {
+        if (renameat2(AT_FDCWD, existing_bytes, AT_FDCWD, new_bytes, RENAME_NOREPLACE) == 0)
+            return TRUE;
+        return posix_layer::move_failed(existing_bytes, new_bytes, errno);
+    }
+#endif
+    return posix_layer::move_file(existing_name, new_name);
 }
