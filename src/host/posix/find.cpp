@@ -256,13 +256,13 @@ char16_t unit_value(char byte) { return static_cast<unsigned char>(byte); }
 
 // Ordinal order of the upper-cased names, as NTFS lists a directory; the raw
 // names break ties so that names differing only in case keep a fixed order.
-// One pass over the common part decides all but the ties; the caller may
-// start it at a unit before which the names are known to be alike once
+// One pass over the common part decides all but the ties; it starts at
+// alike, a unit before which the names are known to be alike once
 // upper-cased. Bytes below 0x80 are their own units, so an ASCII name
 // compares as its bytes.
 template <class Unit>
 bool listed_before(std::basic_string_view<Unit> a, std::basic_string_view<Unit> b,
-                   std::size_t alike = 0) {
+                   std::size_t alike) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = std::min(alike, common); i < common; ++i) {
         if (a[i] == b[i]) {
@@ -280,9 +280,8 @@ bool listed_before(std::basic_string_view<Unit> a, std::basic_string_view<Unit> 
     return a < b;
 }
 
-// The order of two stored matches with equal heads, whose first four units
-// (or all, in shorter names) are then alike once upper-cased. Two ASCII
-// names compare as their bytes; any other pair is decoded first.
+// Two stored matches compared by their units; out of line, so that the
+// buffers cost nothing to the ASCII comparisons.
 [[gnu::noinline]] bool decoded_before(const find_search& store, const found_entry& a,
                                       const found_entry& b) {
     char16_t x[MAX_PATH];
@@ -290,6 +289,9 @@ bool listed_before(std::basic_string_view<Unit> a, std::basic_string_view<Unit> 
     return listed_before(store.units_of(a, x), store.units_of(b, y), 4);
 }
 
+// The order of two stored matches with equal heads, whose first four units
+// (or all, in shorter names) are then alike once upper-cased. Two ASCII
+// names compare as their bytes; any other pair is decoded first.
 bool listed_before(const find_search& store, const found_entry& a, const found_entry& b) {
     if (a.ascii && b.ascii) return listed_before(store.bytes_of(a), store.bytes_of(b), 4);
     return decoded_before(store, a, b);

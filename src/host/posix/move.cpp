@@ -11,10 +11,6 @@
 #include <string>
 #include <string_view>
 
-#if defined(__linux__) && !defined(RENAME_NOREPLACE)
-#include <sys/syscall.h>
-#endif
-
 #include "host/posix/internal.h"
 
 namespace {
@@ -36,27 +32,6 @@ int move_by_link(const char* from, const char* to) {
         return err;
     }
     return 0;
-}
-
-// Renames from to to unless to exists: 0, or -1 with errno set. ENOSYS where
-// this system has no rename that refuses to replace.
-int rename_no_replace(const char* from, const char* to) {
-#if defined(__linux__)
-#if defined(RENAME_NOREPLACE)
-    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
-#elif defined(SYS_renameat2)
-    constexpr unsigned rename_noreplace = 1u;  // RENAME_NOREPLACE of <linux/fs.h>
-    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, rename_noreplace));
-#else
-    errno = ENOSYS;
-    return -1;
-#endif
-#elif defined(__APPLE__)
-    return renamex_np(from, to, RENAME_EXCL);
-#else
-    errno = ENOSYS;
-    return -1;
-#endif
 }
 
 // Everything up to and including the last "/", or "." for a bare name.
@@ -145,7 +120,7 @@ BOOL move_file(LPCWSTR existing_name, LPCWSTR new_name) {
         std::string to_storage;
         const char* from = system_name(existing_name, from_buffer, from_storage);
         const char* to = system_name(new_name, to_buffer, to_storage);
-        if (rename_no_replace(from, to) == 0) return TRUE;
+        if (posix_layer::rename_no_replace(from, to) == 0) return TRUE;
         return move_failed(from, to, errno);
     } catch (const std::bad_alloc&) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);

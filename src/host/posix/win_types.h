@@ -8,10 +8,13 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+
+#if defined(__linux__) && !defined(RENAME_NOREPLACE)
+#include <sys/syscall.h>
+#endif
 
 #define WINAPI
 #define TRUE 1
@@ -243,6 +246,24 @@ namespace posix_layer {
 // that headtrim renames is. False, with nothing written, otherwise.
 bool short_system_names(LPCWSTR existing_name, LPCWSTR new_name, char* existing_bytes,
                         char* new_bytes);
+// Renames from to to unless to exists: 0, or -1 with errno set. ENOSYS where
+// this system has no rename that refuses to replace.
+[[gnu::always_inline]] inline int rename_no_replace(const char* from, const char* to) {
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+#elif defined(__linux__) && defined(SYS_renameat2)
+    constexpr unsigned rename_noreplace = 1u;  // RENAME_NOREPLACE of <linux/fs.h>
+    return static_cast<int>(syscall(SYS_renameat2, AT_FDCWD, from, AT_FDCWD, to, rename_noreplace));
+#elif defined(__APPLE__)
+    return renamex_np(from, to, RENAME_EXCL);
+#else
+    (void)from;
+    (void)to;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
 // MoveFileW once the no-replace rename of the two encoded names failed with
 // err: the link-and-unlink fallback where the system lacks that rename, or
 // the reason as the last error.
@@ -256,14 +277,11 @@ BOOL move_file(LPCWSTR existing_name, LPCWSTR new_name);
 // caller's own frame makes the rename, as for WriteFile; everything but the
 // successful rename of two ordinary names is out of line.
 [[gnu::always_inline]] inline BOOL MoveFileW(LPCWSTR existing_name, LPCWSTR new_name) {
-#if defined(__linux__) && defined(RENAME_NOREPLACE)
     char existing_bytes[3 * MAX_PATH];
     char new_bytes[3 * MAX_PATH];
     if (posix_layer::short_system_names(existing_name, new_name, existing_bytes, new_bytes)) {
-        if (renameat2(AT_FDCWD, existing_bytes, AT_FDCWD, new_bytes, RENAME_NOREPLACE) == 0)
-            return TRUE;
+        if (posix_layer::rename_no_replace(existing_bytes, new_bytes) == 0) return TRUE;
         return posix_layer::move_failed(existing_bytes, new_bytes, errno);
     }
-#endif
     return posix_layer::move_file(existing_name, new_name);
 }
